@@ -1,0 +1,25 @@
+# All of the system's code is compiled once into an object library; the shared
+# library that hosts load exports only the C families, and the tests link the
+# same objects statically so they can reach the C++ internals.
+file(GLOB_RECURSE PLIM_SOURCES CONFIGURE_DEPENDS
+  ${PROJECT_SOURCE_DIR}/libplim/src/*.cpp
+  ${PROJECT_SOURCE_DIR}/fenn/src/*.cpp
+  ${PROJECT_SOURCE_DIR}/external_backend/src/*.cpp)
+
+add_library(plim_objects OBJECT ${PLIM_SOURCES})
+target_include_directories(plim_objects
+  PUBLIC ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR} ${XXHASH_INCLUDE_DIR})
+target_compile_definitions(plim_objects PUBLIC PLIM_BUILDING_LIBRARY)
+target_link_libraries(plim_objects PUBLIC TBB::tbb Boost::headers Threads::Threads tz_nivra)
+
+add_library(plim SHARED $<TARGET_OBJECTS:plim_objects>)
+target_include_directories(plim PUBLIC ${PROJECT_SOURCE_DIR}/include)
+target_link_libraries(plim PRIVATE TBB::tbb Threads::Threads tz_nivra)
+target_link_options(plim PRIVATE
+  -Wl,--version-script=${PROJECT_SOURCE_DIR}/cmake/exports.map -Wl,--no-undefined)
+set_target_properties(plim PROPERTIES
+  LINK_DEPENDS ${PROJECT_SOURCE_DIR}/cmake/exports.map
+  INSTALL_RPATH "$ORIGIN" BUILD_WITH_INSTALL_RPATH ON)
+
+add_library(plim_static STATIC $<TARGET_OBJECTS:plim_objects>)
+target_link_libraries(plim_static PUBLIC plim_objects)
