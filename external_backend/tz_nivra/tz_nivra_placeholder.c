@@ -1,1 +1,0 @@
-int tz_nivra_placeholder(void) { return 0; }
