@@ -47,35 +47,6 @@ TEST(FeaturesRecord, AllAndNone) {
   EXPECT_TRUE(none->registered_plugins.empty());
 }
 
-// A host binding may hand any non-zero byte over as true.
-TEST(FeaturesRecord, AnyNonZeroByteCountsAsSet) {
-  using ByteNew = int (*)(uint8_t, uint8_t, uint8_t, uint8_t, uint8_t, uint8_t, uint8_t,
-                          Features**);
-  auto by_bytes = reinterpret_cast<ByteNew>(reinterpret_cast<void*>(&plim_features_new));
-  Features* made = nullptr;
-  ASSERT_EQ(by_bytes(2, 0x80, 0xff, 0, 2, 2, 2, &made), 0);
-  FeaturesPtr owned(made);
-  EXPECT_TRUE(made->allow_dirty_qubits);
-  EXPECT_TRUE(made->allow_free);
-  EXPECT_TRUE(made->valid_after_measure);
-  EXPECT_FALSE(made->allow_control_flow);
-  for (bool Features::*flag : kFlags) {
-    unsigned char byte;
-    std::memcpy(&byte, &(made->*flag), 1);
-    EXPECT_LE(byte, 1) << "stored as a proper bool";
-  }
-
-  using ByteAllocate = int (*)(Process*, uint8_t, Qubit**);
-  auto allocate_by_byte =
-      reinterpret_cast<ByteAllocate>(reinterpret_cast<void*>(&plim_process_allocate_qubit));
-  ProcessPtr process = new_process(1);
-  Qubit* qubit = nullptr;
-  ASSERT_EQ(allocate_by_byte(process.get(), 2, &qubit), 0);
-  QubitPtr owned_qubit(qubit);
-  EXPECT_EQ(process->blocks[0].block().instructions.back(),
-            (plim::Instruction{plim::Alloc{true, 0}}));
-}
-
 TEST(FeaturesRecord, RegisteredNamesAreExactBytesEachOnce) {
   FeaturesPtr features = make_features(plim_features_none);
   ASSERT_EQ(plim_features_register_plugin(features.get(), "pown"), 0);

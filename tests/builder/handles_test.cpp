@@ -58,8 +58,9 @@ TEST_F(HandleTest, NumbersAndPidsOfNewHandles) {
 }
 
 TEST_F(HandleTest, QubitAndFutureShareOneReaderOfEachField) {
-  EXPECT_EQ(reinterpret_cast<void*>(&plim_qubit_index), reinterpret_cast<void*>(&plim_future_index));
-  EXPECT_EQ(reinterpret_cast<void*>(&plim_qubit_pid), reinterpret_cast<void*>(&plim_future_pid));
+  auto address = [](auto* function) { return reinterpret_cast<void*>(function); };
+  EXPECT_EQ(address(&plim_qubit_index), address(&plim_future_index));
+  EXPECT_EQ(address(&plim_qubit_pid), address(&plim_future_pid));
 }
 
 TEST_F(HandleTest, QubitFlagsFollowTheProcess) {

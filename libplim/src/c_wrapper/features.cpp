@@ -5,7 +5,6 @@
 #include "libplim/src/features.hpp"
 #include "plim.h"
 
-using plim::byte_flag;
 using plim::guarded;
 
 namespace {
@@ -19,13 +18,13 @@ extern "C" int plim_features_new(bool allow_dirty_qubits, bool allow_free, bool 
                                  bool continue_after_dump, Features** features) {
   return guarded([&] {
     auto* made = new Features;
-    made->allow_dirty_qubits = byte_flag(allow_dirty_qubits);
-    made->allow_free = byte_flag(allow_free);
-    made->valid_after_measure = byte_flag(valid_after_measure);
-    made->allow_control_flow = byte_flag(allow_control_flow);
-    made->allow_dump = byte_flag(allow_dump);
-    made->allow_measure = byte_flag(allow_measure);
-    made->continue_after_dump = byte_flag(continue_after_dump);
+    made->allow_dirty_qubits = allow_dirty_qubits;
+    made->allow_free = allow_free;
+    made->valid_after_measure = valid_after_measure;
+    made->allow_control_flow = allow_control_flow;
+    made->allow_dump = allow_dump;
+    made->allow_measure = allow_measure;
+    made->continue_after_dump = continue_after_dump;
     *features = made;
     return kSuccess;
   });

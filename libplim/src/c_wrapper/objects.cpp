@@ -36,7 +36,8 @@ extern "C" int plim_qubit_pid(Qubit* qubit, uint64_t* pid) {
   *pid = read_word(qubit, kPidOffset);
   return kSuccess;
 }
-extern "C" int plim_future_pid(Future* future, uint64_t* pid) __attribute__((alias("plim_qubit_pid")));
+extern "C" int plim_future_pid(Future* future, uint64_t* pid)
+    __attribute__((alias("plim_qubit_pid")));
 
 extern "C" int plim_qubit_delete(Qubit* qubit) {
   delete qubit;

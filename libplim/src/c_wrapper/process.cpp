@@ -7,7 +7,6 @@
 #include "libplim/src/process.hpp"
 #include "plim.h"
 
-using plim::byte_flag;
 using plim::deliver;
 using plim::guarded;
 using plim::PlimError;
@@ -55,18 +54,19 @@ extern "C" int plim_process_set_features(Process* process, Features* features) {
 }
 
 extern "C" int plim_process_allocate_qubit(Process* process, bool dirty, Qubit** qubit) {
-  return guarded([&] { return deliver(process->allocate_qubit(byte_flag(dirty)), qubit); });
+  return guarded([&] { return deliver(process->allocate_qubit(dirty), qubit); });
 }
 
 extern "C" int plim_process_free_qubit(Process* process, Qubit* qubit, bool dirty) {
-  return guarded([&] { return to_int(process->free_qubit(*qubit, byte_flag(dirty))); });
+  return guarded([&] { return to_int(process->free_qubit(*qubit, dirty)); });
 }
 
 extern "C" int plim_process_apply_gate(Process* process, int gate, double param, Qubit* target) {
   // The number is checked before anything else is looked at.
   const auto number = static_cast<unsigned>(gate);
   if (number >= 8) return to_int(PlimError::UndefinedGate);
-  return guarded([&] { return to_int(process->apply_gate(gate_from_number(number, param), *target)); });
+  return guarded(
+      [&] { return to_int(process->apply_gate(gate_from_number(number, param), *target)); });
 }
 
 extern "C" int plim_process_ctrl_push(Process* process, Qubit** qubits, size_t size) {
