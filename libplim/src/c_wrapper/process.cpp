@@ -2,6 +2,7 @@
 // inverse scopes and plug-ins.
 #include <span>
 #include <string_view>
+#include <utility>
 
 #include "libplim/src/c_wrapper/guard.hpp"
 #include "libplim/src/process.hpp"
@@ -47,8 +48,10 @@ extern "C" int plim_process_delete(Process* process) {
 
 extern "C" int plim_process_set_features(Process* process, Features* features) {
   return guarded([&] {
-    // Copied whole: the host's later registrations do not reach the process.
-    process->features = *features;
+    // Copied whole, names included, so the host's later registrations do not
+    // reach the process; the copy is made before the old value is touched.
+    Features copy = *features;
+    process->features = std::move(copy);
     return kSuccess;
   });
 }
