@@ -10,6 +10,7 @@
 
 #include "libplim/src/byte_buffer.hpp"
 #include "libplim/src/encoding/json_compound.hpp"
+#include "libplim/src/model.hpp"
 
 namespace json_test {
 
@@ -40,6 +41,19 @@ std::string error_text(const Decoded& decoded) {
   const std::size_t at = description.rfind(" at line ");
   EXPECT_NE(at, std::string::npos) << description;
   return description.substr(0, at);
+}
+
+// The metrics of the documented example: three qubits, two futures, one
+// block, the plug-in pown, ready.
+inline plim::Metrics example_metrics() {
+  plim::Metrics metrics;
+  metrics.qubit_simultaneous = 3;
+  metrics.qubit_count = 3;
+  metrics.future_count = 2;
+  metrics.block_count = 1;
+  metrics.plugins = {"pown"};
+  metrics.ready = true;
+  return metrics;
 }
 
 }  // namespace json_test

@@ -20,13 +20,7 @@ std::string instruction_text(const Instruction& instruction) {
 }
 
 TEST(JsonMetricsWriter, WritesEveryFieldInDeclarationOrder) {
-  Metrics metrics;
-  metrics.qubit_simultaneous = 3;
-  metrics.qubit_count = 3;
-  metrics.future_count = 2;
-  metrics.block_count = 1;
-  metrics.plugins = {"pown"};
-  metrics.ready = true;
+  Metrics metrics = json_test::example_metrics();
   EXPECT_EQ(written(metrics, write_metrics_json),
             R"({"qubit_simultaneous":3,"qubit_count":3,"future_count":2,"dump_count":0,)"
             R"("block_count":1,"timeout":null,"plugins":["pown"],"ready":true})");
