@@ -16,9 +16,17 @@
 
 namespace plim::encoding {
 
+// The index of `name` in `names`, or names.size().
 inline std::size_t find_name(std::span<const std::string_view> names, std::string_view name) {
   std::size_t i = 0;
-  while (i != names.size() && names[i] != name) ++i;
+  for (; i != names.size(); ++i) {
+    const std::string_view candidate = names[i];
+    if (candidate.size() != name.size()) continue;
+    // Names are short: a plain loop beats a call to memcmp.
+    std::size_t k = 0;
+    while (k != name.size() && candidate[k] == name[k]) ++k;
+    if (k == name.size()) break;
+  }
   return i;
 }
 

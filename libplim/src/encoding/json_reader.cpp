@@ -1,5 +1,6 @@
 #include "libplim/src/encoding/json_reader.hpp"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -12,6 +13,17 @@ namespace plim::encoding {
 namespace {
 
 bool is_digit(uint8_t c) { return c >= '0' && c <= '9'; }
+
+// Bytes that end the plain run of a string: the quote, the backslash,
+// control bytes and the lead bytes of multi-byte UTF-8 sequences.
+constexpr std::array<bool, 256> make_string_stops() {
+  std::array<bool, 256> stops{};
+  for (int byte = 0; byte != 256; ++byte) stops[byte] = byte < 0x20 || byte >= 0x80;
+  stops['"'] = true;
+  stops['\\'] = true;
+  return stops;
+}
+constexpr std::array<bool, 256> kStringStop = make_string_stops();
 
 std::string_view view_of(const uint8_t* first, const uint8_t* last) {
   return {reinterpret_cast<const char*>(first), static_cast<std::size_t>(last - first)};
@@ -296,6 +308,7 @@ bool JsonReader::scan_number_syntax() {
 bool JsonReader::parse_string(std::string_view& out) {
   const uint8_t* start = ++pos_;
   for (;;) {
+    while (pos_ != end_ && !kStringStop[*pos_]) ++pos_;
     if (pos_ == end_) return fail("EOF while parsing a string");
     const uint8_t c = *pos_;
     if (c == '"') {
@@ -427,7 +440,7 @@ bool JsonReader::read_number_for(std::string_view expected, Number& out) {
   return fail_invalid_type(expected);
 }
 
-bool JsonReader::read_u64(uint64_t& out) {
+bool JsonReader::read_u64_slow(uint64_t& out) {
   Number number;
   if (!read_number_for("u64", number)) return false;
   if (number.kind == Number::Kind::Unsigned) {
@@ -529,25 +542,15 @@ bool JsonReader::enter() {
   return true;
 }
 
-bool JsonReader::expect_colon() {
-  const int c = peek();
-  if (c == ':') {
-    ++pos_;
-    return true;
-  }
-  return fail_peek(c == -1 ? "EOF while parsing an object" : "expected `:`");
+bool JsonReader::fail_colon() {
+  return fail_peek(pos_ == end_ ? "EOF while parsing an object" : "expected `:`");
 }
 
-JsonReader::Next JsonReader::next_item(bool& first) {
-  int c = peek();
-  if (c == ']') return Next::End;
+// After the first item: a comma and another item, or an error.
+JsonReader::Next JsonReader::next_item_after_comma(int c) {
   if (c == -1) {
     fail_peek("EOF while parsing a list");
     return Next::Error;
-  }
-  if (first) {
-    first = false;
-    return Next::Item;
   }
   if (c != ',') {
     fail_peek("expected `,` or `]`");
@@ -581,16 +584,14 @@ bool JsonReader::end_fixed_array() {
   return fail_peek("trailing characters");
 }
 
-JsonReader::Next JsonReader::next_key(bool& first) {
-  int c = peek();
-  if (c == '}') return Next::End;
+// Past the fast cases: a first key that is no string, or what follows an
+// entry.
+JsonReader::Next JsonReader::next_key_after_comma(int c, bool& first) {
   if (c == -1) {
     fail_peek("EOF while parsing an object");
     return Next::Error;
   }
   if (first) {
-    first = false;
-    if (c == '"') return Next::Item;
     fail_peek("key must be a string");
     return Next::Error;
   }

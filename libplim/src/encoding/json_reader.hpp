@@ -30,7 +30,20 @@ class JsonReader {
   void bump() { ++pos_; }
 
   // ------------------------------------------------------------- scalars
-  bool read_u64(uint64_t& out);
+  // Plain digits are read here; everything else by the general number rule.
+  bool read_u64(uint64_t& out) {
+    if (peek() > '0' && *pos_ <= '9' && end_ - pos_ > 20) {
+      const uint8_t* p = pos_;
+      uint64_t value = 0;
+      for (int digits = 0; digits != 19 && is_digit(*p); ++digits) value = value * 10 + (*p++ - '0');
+      if (!is_digit(*p) && *p != '.' && *p != 'e' && *p != 'E') {
+        pos_ = p;
+        out = value;
+        return true;
+      }
+    }
+    return read_u64_slow(out);
+  }
   bool read_u32(uint32_t& out);
   bool read_i64(int64_t& out);
   bool read_f64(double& out);
@@ -50,15 +63,35 @@ class JsonReader {
   // Consumes the `[` or `{` that peek() returned, counting one level.
   bool enter();
   void leave() { --depth_; }
-  bool expect_colon();
+  bool expect_colon() {
+    if (peek() != ':') return fail_colon();
+    ++pos_;
+    return true;
+  }
 
   enum class Next { Item, End, Error };
   // Inside an array: whether another item follows (after its comma).
-  Next next_item(bool& first);
+  Next next_item(bool& first) {
+    const int c = peek();
+    if (c == ']') return Next::End;
+    if (first && c != -1) {
+      first = false;
+      return Next::Item;
+    }
+    return next_item_after_comma(c);
+  }
   // After the last item that a fixed-length value takes: only `]` may follow.
   bool end_fixed_array();
   // Inside an object: whether another key follows; the key's quote is next.
-  Next next_key(bool& first);
+  Next next_key(bool& first) {
+    const int c = peek();
+    if (c == '}') return Next::End;
+    if (first && c == '"') {
+      first = false;
+      return Next::Item;
+    }
+    return next_key_after_comma(c, first);
+  }
   // Consumes the `}` that next_key() saw, leaving the level.
   void close_object() {
     ++pos_;
@@ -111,6 +144,11 @@ class JsonReader {
   };
 
   static bool is_space(uint8_t c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
+  static bool is_digit(uint8_t c) { return c >= '0' && c <= '9'; }
+  bool read_u64_slow(uint64_t& out);
+  bool fail_colon();
+  Next next_item_after_comma(int c);
+  Next next_key_after_comma(int c, bool& first);
   bool fail_at(const uint8_t* where, std::string_view text);
   bool fail_invalid(std::string_view kind, std::string_view found, std::string_view expected);
   bool fail_invalid_value(const Number& number, std::string_view expected);
