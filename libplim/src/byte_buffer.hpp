@@ -78,10 +78,10 @@ class ByteBuffer {
     reserve(needed > doubled ? needed : doubled);
   }
 
-  struct Free {
+  struct FreeBytes {
     void operator()(uint8_t* bytes) const noexcept { std::free(bytes); }
   };
-  std::unique_ptr<uint8_t, Free> data_;
+  std::unique_ptr<uint8_t, FreeBytes> data_;
   std::size_t capacity_ = 0;
   std::size_t size_ = 0;
 };

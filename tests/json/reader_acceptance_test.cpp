@@ -30,7 +30,7 @@ TEST(JsonReaderAccepts, MetricsInEveryForm) {
       R"([3,3,2,0,1,null,["pown"],true])",
       "[ 3 , 3 , 2 , 0 , 1 , null , [ \"pown\" ] , true ]",
       R"({"qubit_simultaneous":3,"qubit_count":3,"future_count":2,"dump_count":0,)"
-      R"("block_count":1,"plugins":["p\u006Fwn"],"ready":true})",
+      R"("block_count":1,"plugins":["p\u006Fwn"],"\u0072eady":true})",
   };
   for (const char* text : texts) {
     SCOPED_TRACE(text);
