@@ -27,10 +27,10 @@ class JsonReader {
     while (pos_ != end_ && is_space(*pos_)) ++pos_;
     return pos_ != end_ ? *pos_ : -1;
   }
-  void bump() { ++pos_; }
 
   // ------------------------------------------------------------- scalars
-  // Plain digits are read here; everything else by the general number rule.
+  // Up to 19 plain digits are read here; everything else (a leading zero, a
+  // fraction, an exponent, a sign, a longer number) by the general rule.
   bool read_u64(uint64_t& out) {
     if (peek() > '0' && *pos_ <= '9' && end_ - pos_ > 20) {
       const uint8_t* p = pos_;
