@@ -148,16 +148,30 @@ TEST(DensePown, CallsOutsideTheContractAreRefused) {
 }
 
 TEST(DensePown, FullRegisterOnTheWorkerPool) {
-  // 14 qubits, every one in the register: base 2 modulus 3 on a uniform
-  // state, checked against a sequential scatter.
-  DenseSimulator sim = distinct_state(14);
-  const auto old = amplitudes(sim);
-  ASSERT_TRUE(sim.plugin("pown", "2 3", Positions{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13})
-                  .has_value());
-  const fenn::bitwise::PownCall call{14, 2, 2, 3};
-  std::vector<Amplitude> expected(old.size());
-  for (uint64_t i = 0; i < old.size(); ++i) expected[fenn::bitwise::pown_index(i, call)] = old[i];
-  EXPECT_EQ(amplitudes(sim), expected);
+  // 14 qubits, every one in the register, checked against a sequential
+  // scatter over increasing source indices.
+  struct Case {
+    const char* args;
+    fenn::bitwise::PownCall call;
+  };
+  const Case cases[] = {
+      {"2 3", {14, 2, 2, 3}},
+      {"7 15", {14, 4, 7, 15}},
+      // Products wrap at 64 bits: the power is not the true one.
+      {"4294967311 5", {14, 3, 4294967311u, 5}},
+      {"3 4294967311", {14, 33, 3, 4294967311u}},
+  };
+  const Positions targets{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    DenseSimulator sim = distinct_state(14);
+    const auto old = amplitudes(sim);
+    ASSERT_TRUE(sim.plugin("pown", c.args, targets).has_value());
+    std::vector<Amplitude> expected(old.size());
+    for (uint64_t i = 0; i < old.size(); ++i)
+      expected[fenn::bitwise::pown_index(i, c.call)] = old[i];
+    EXPECT_EQ(amplitudes(sim), expected);
+  }
 }
 
 }  // namespace

@@ -39,7 +39,9 @@ struct Program {
 
   template <class B = RecordingBackend>
   fenn::FennResult<plim::ResultData> run() const {
-    B backend = std::move(*B::create(metrics));
+    auto made = B::create(metrics);
+    if (!made) return plim::Unexpected{made.error()};
+    B backend = std::move(*made);
     return fenn::run(backend, code(), metrics);
   }
 };

@@ -18,23 +18,32 @@ namespace fenn::dense {
 
 namespace {
 
-// The destination of source i, with pow_mod reused across the run of
-// consecutive indices that share x. One per task.
+// The destination of source i, with c = pow_mod(base, x, modulus) reused
+// across the run of consecutive indices that share x. One per task.
 class Destination {
  public:
   explicit Destination(const bitwise::PownCall& call)
-      : call_(call), mask_(call.register_mask()) {}
+      : call_(call),
+        mask_(call.register_mask()),
+        // Without wrapping products pow_mod is the true power for x >= 1, so
+        // the next x's value is one modular product away.
+        stepwise_(call.modulus != 0 && call.base < (uint64_t{1} << 32) &&
+                  call.modulus <= (uint64_t{1} << 32)) {}
 
   // The new index of i, or an empty optional outside the call's contract.
   std::optional<uint64_t> operator()(uint64_t i) {
     const uint64_t jk = i & mask_;
     const uint64_t x = bitwise::register_x(jk, call_);
     if (!cached_ || x != x_) {
+      if (cached_ && stepwise_ && x_ >= 1 && x == x_ + 1) {
+        c_ = (c_ * call_.base) % call_.modulus;
+      } else {
+        // pow_mod answers a modulus of 0 without dividing; register_image
+        // then refuses the value.
+        c_ = bitwise::pow_mod(call_.base, x, call_.modulus);
+      }
       cached_ = true;
       x_ = x;
-      // pow_mod answers a modulus of 0 without dividing; register_image
-      // then refuses the value.
-      c_ = bitwise::pow_mod(call_.base, x, call_.modulus);
     }
     const auto image = bitwise::register_image(jk, c_, call_);
     if (!image) return std::nullopt;
@@ -44,6 +53,7 @@ class Destination {
  private:
   const bitwise::PownCall& call_;
   uint64_t mask_;
+  bool stepwise_;
   bool cached_ = false;
   uint64_t x_ = 0;
   uint64_t c_ = 0;

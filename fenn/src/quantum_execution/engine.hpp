@@ -5,9 +5,8 @@
 
 #include <chrono>
 #include <cstdint>
-#include <new>
+#include <exception>
 #include <span>
-#include <stdexcept>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -224,9 +223,9 @@ FennResult<plim::ResultData> run(B& backend, std::span<const plim::CodeBlock* co
                                  const plim::Metrics& metrics) {
   try {
     return engine_detail::run_checked(backend, code, metrics);
-  } catch (const std::bad_alloc&) {
-    return plim::Unexpected{FennError::UndefinedError};
-  } catch (const std::length_error&) {
+  } catch (const std::exception&) {
+    // Memory exhausted (bad_alloc, length_error), or no seed from the
+    // operating system for a measurement.
     return plim::Unexpected{FennError::UndefinedError};
   }
 }
@@ -246,7 +245,7 @@ Status run_and_set_result(Process& process) {
     if (process.set_result(std::move(*result)) != plim::PlimError::Success)
       return plim::Unexpected{FennError::UndefinedError};
     return {};
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception&) {
     return plim::Unexpected{FennError::UndefinedError};
   }
 }
