@@ -36,6 +36,18 @@ TEST(DenseConstruction, LimitsAndPluginNames) {
   }
 }
 
+TEST(DenseConstruction, ListsBeyondTheMachinesMemoryAreTooManyQubits) {
+  EXPECT_TRUE(fenn::dense::lists_fit_in_memory(2, 1));
+  EXPECT_FALSE(fenn::dense::lists_fit_in_memory(2, uint64_t{1} << 62));
+  // 32 qubits need 128 GiB; only where that is more than the machine has
+  // can the refusal be seen without filling the memory.
+  if (fenn::dense::lists_fit_in_memory(2, uint64_t{1} << 32))
+    GTEST_SKIP() << "this machine could hold 32 qubits";
+  auto made = DenseSimulator::create(metrics_for(32));
+  ASSERT_FALSE(made.has_value());
+  EXPECT_EQ(made.error(), FennError::TooManyQubits);
+}
+
 TEST(DenseConstruction, StartsInAllZeros) {
   // 14 qubits: large enough for the pool to fill the lists in parallel.
   DenseSimulator sim = make(14);

@@ -18,4 +18,10 @@ using AmplitudeList = std::unique_ptr<Amplitude[], FreeAmplitudes>;
 // available. The pages are first written by the worker pool, not serially.
 AmplitudeList allocate_zeroed(uint64_t size);
 
+// Whether `lists` lists of `size` amplitudes fit in the machine's memory and
+// swap at all. With overcommitted memory an allocation beyond that succeeds
+// and the first pass that touches it gets the process killed; refusing it
+// up front gives the caller an error code instead.
+bool lists_fit_in_memory(uint64_t lists, uint64_t size);
+
 }  // namespace fenn::dense

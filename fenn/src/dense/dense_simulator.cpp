@@ -33,6 +33,7 @@ FennResult<DenseSimulator> DenseSimulator::create(const plim::Metrics& metrics) 
   for (const std::string& name : metrics.plugins)
     if (name != "pown") return plim::Unexpected{FennError::UnsupportedPlugin};
   const uint64_t size = uint64_t{1} << metrics.qubit_simultaneous;
+  if (!lists_fit_in_memory(2, size)) return plim::Unexpected{FennError::TooManyQubits};
   AmplitudeList a = allocate_zeroed(size);
   if (!a) return plim::Unexpected{FennError::TooManyQubits};
   AmplitudeList b = allocate_zeroed(size);
