@@ -49,6 +49,7 @@ TEST(DensePown, BaseOneLeavesEveryStateUnchanged) {
   };
   // Qubits above the register are in superposition too.
   const Case cases[] = {
+      {3, {0, 1}, "1 3"},
       {5, {0, 1, 2}, "1 3"},
       {5, {2, 0, 1}, "1 3"},
       {6, {1, 0}, "1 2 extra"},
