@@ -62,6 +62,24 @@ TEST(DenseGates, ExactAmplitudesFromOne) {
   }
 }
 
+TEST(DenseMagnitude, AgreesWithHypotOnEveryKindOfPart) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double parts[] = {0.0, -0.0, 1e-300, -3.5, 0.7071067811865476, 1e300, inf, -inf, nan};
+  for (double re : parts) {
+    for (double im : parts) {
+      SCOPED_TRACE(::testing::Message() << re << " " << im);
+      const double expected = std::hypot(re, im);
+      const double got = fenn::dense::magnitude({re, im});
+      if (std::isnan(expected)) {
+        EXPECT_TRUE(std::isnan(got));
+      } else {
+        EXPECT_EQ(got, expected);
+      }
+    }
+  }
+}
+
 TEST(DenseGates, InfiniteOrNaNAngleGivesNaNInBothParts) {
   const double inf = std::numeric_limits<double>::infinity();
   const double nan = std::numeric_limits<double>::quiet_NaN();
