@@ -93,12 +93,20 @@ uint64_t pown_index(uint64_t j, const PownCall& call) noexcept {
   return join_register(parts, pow_mod(call.base, parts.x, call.modulus), call);
 }
 
-std::optional<uint64_t> pown_register_image(uint64_t jk, const PownCall& call) noexcept {
+uint64_t register_x(uint64_t jk, const PownCall& call) noexcept {
+  return split_register(jk, call).x;
+}
+
+std::optional<uint64_t> register_image(uint64_t jk, uint64_t c, const PownCall& call) noexcept {
   const Split parts = split_register(jk, call);
   if (parts.x >= 1 && call.modulus == 0) return std::nullopt;
-  const uint64_t image = join_register(parts, pow_mod(call.base, parts.x, call.modulus), call);
+  const uint64_t image = join_register(parts, c, call);
   if (call.k < 64 && (image >> call.k) != 0) return std::nullopt;
   return image;
+}
+
+std::optional<uint64_t> pown_register_image(uint64_t jk, const PownCall& call) noexcept {
+  return register_image(jk, pow_mod(call.base, register_x(jk, call), call.modulus), call);
 }
 
 }  // namespace fenn::bitwise

@@ -50,6 +50,13 @@ struct PownCall {
 // of j at k and above do not enter. Shifts by 64 give 0.
 uint64_t pown_index(uint64_t j, const PownCall& call) noexcept;
 
+// x of the k low bits `jk`: the bits from nbits to k-1.
+uint64_t register_x(uint64_t jk, const PownCall& call) noexcept;
+
+// pown_register_image with c = pow_mod(base, register_x(jk), modulus) given,
+// so that a pass can reuse c over the indices that share x.
+std::optional<uint64_t> register_image(uint64_t jk, uint64_t c, const PownCall& call) noexcept;
+
 // The register value that the k low bits `jk` move to, or an empty optional
 // when the call is outside its contract for that value: a modulus of 0 with
 // x >= 1, or a result of 2^k or more.

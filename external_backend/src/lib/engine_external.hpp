@@ -1,0 +1,15 @@
+// The engine bound to the external back end, instantiated once in
+// engine_external.cpp.
+#pragma once
+
+#include "external_backend/src/lib/external_backend.hpp"
+#include "fenn/src/quantum_execution/engine.hpp"
+
+namespace fenn {
+
+extern template FennResult<plim::ResultData> run<external_backend::ExternalBackend>(
+    external_backend::ExternalBackend&, std::span<const plim::CodeBlock* const>,
+    const plim::Metrics&);
+extern template Status run_and_set_result<external_backend::ExternalBackend>(Process&);
+
+}  // namespace fenn

@@ -1,0 +1,27 @@
+// The storage of one list of 2^n amplitudes.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+
+#include "fenn/src/dense/complex_math.hpp"
+
+namespace fenn::dense {
+
+struct FreeAmplitudes {
+  void operator()(Amplitude* list) const noexcept { std::free(list); }
+};
+using AmplitudeList = std::unique_ptr<Amplitude[], FreeAmplitudes>;
+
+// A list of `size` amplitudes, all (0.0, 0.0), or null when the memory is not
+// available. The pages are first written by the worker pool, not serially.
+AmplitudeList allocate_zeroed(uint64_t size);
+
+// Whether `lists` lists of `size` amplitudes fit in the machine's memory and
+// swap at all. With overcommitted memory an allocation beyond that succeeds
+// and the first pass that touches it gets the process killed; refusing it
+// up front gives the caller an error code instead.
+bool lists_fit_in_memory(uint64_t lists, uint64_t size);
+
+}  // namespace fenn::dense

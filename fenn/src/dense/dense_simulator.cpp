@@ -1,0 +1,98 @@
+#include "fenn/src/dense/dense_simulator.hpp"
+
+#include <utility>
+
+#include "fenn/src/bitwise/pown.hpp"
+#include "fenn/src/dense/passes.hpp"
+#include "fenn/src/sampling/sample_outcome.hpp"
+
+namespace fenn::dense {
+
+static_assert(QuantumExecution<DenseSimulator>);
+
+namespace {
+
+constexpr double kDumpThreshold = 1e-15;
+
+// Bit k of the packed state is bit positions[m-1-k] of i; past 64 positions
+// the words follow the sparse simulator's layout, most significant first.
+plim::BasisState pack_positions(uint64_t i, Positions positions) {
+  const uint64_t m = positions.size();
+  plim::BasisState words(m <= 64 ? 1 : (m + 63) / 64, 0);
+  for (uint64_t k = 0; k < m; ++k) {
+    const uint64_t bit = (i >> positions[m - 1 - k]) & 1;
+    words[words.size() - 1 - k / 64] |= bit << (k % 64);
+  }
+  return words;
+}
+
+}  // namespace
+
+FennResult<DenseSimulator> DenseSimulator::create(const plim::Metrics& metrics) {
+  if (metrics.qubit_simultaneous > kMaxQubits) return plim::Unexpected{FennError::TooManyQubits};
+  for (const std::string& name : metrics.plugins)
+    if (name != "pown") return plim::Unexpected{FennError::UnsupportedPlugin};
+  const uint64_t size = uint64_t{1} << metrics.qubit_simultaneous;
+  if (!lists_fit_in_memory(2, size)) return plim::Unexpected{FennError::TooManyQubits};
+  AmplitudeList a = allocate_zeroed(size);
+  if (!a) return plim::Unexpected{FennError::TooManyQubits};
+  AmplitudeList b = allocate_zeroed(size);
+  if (!b) return plim::Unexpected{FennError::TooManyQubits};
+  a[0] = Amplitude{1.0, 0.0};
+  return DenseSimulator(metrics.qubit_simultaneous, std::move(a), std::move(b));
+}
+
+FennResult<uint8_t> DenseSimulator::measure(uint64_t position) {
+  const Amplitude* state = current();
+  const uint64_t bit = uint64_t{1} << position;
+  const double p1 = runtime::parallel_reduce(
+      size(), 0.0,
+      [state, bit](uint64_t begin, uint64_t end, double sum) {
+        for (uint64_t i = begin; i < end; ++i) {
+          if ((i & bit) == 0) continue;
+          const double m = magnitude(state[i]);
+          sum += m * m;
+        }
+        return sum;
+      },
+      [](double x, double y) { return x + y; });
+
+  // No draw from such weights: the run ends before anything is collapsed.
+  const auto outcome = sample_outcome(p1);
+  if (!outcome) return plim::Unexpected{FennError::UndefinedError};
+
+  const auto [old_list, new_list] = flip();
+  const uint64_t keep = outcome->bit ? bit : 0;
+  const double factor = outcome->scale;
+  for_each_index(size(), [=](uint64_t i) {
+    new_list[i] = (i & bit) == keep ? scale(factor, old_list[i]) : Amplitude{0.0, 0.0};
+  });
+  return outcome->bit;
+}
+
+plim::DumpData DenseSimulator::dump(Positions positions) const {
+  const Amplitude* state = current();
+  plim::Vector vector;
+  for (uint64_t i = 0; i < size(); ++i) {
+    // A NaN magnitude fails the comparison and is left out too.
+    if (!(magnitude(state[i]) > kDumpThreshold)) continue;
+    vector.basis_states.push_back(pack_positions(i, positions));
+    vector.amplitudes_real.push_back(state[i].re);
+    vector.amplitudes_imag.push_back(state[i].im);
+  }
+  return vector;
+}
+
+Status DenseSimulator::plugin(std::string_view /*name*/, std::string_view args, Positions targets) {
+  const auto swaps = bitwise::derive_swap_list(targets);
+  if (!swaps) return plim::Unexpected{FennError::UnsupportedPlugin};
+  // Targets are positions of this register, so a pair that names a
+  // position beyond it (k > n with repeated targets) always exchanges that
+  // position with itself.
+  for (const auto& [a, b] : *swaps) swap(a, b);
+  if (!pown(targets.size(), args)) return plim::Unexpected{FennError::UnsupportedPlugin};
+  for (const auto& [a, b] : *swaps) swap(a, b);
+  return {};
+}
+
+}  // namespace fenn::dense

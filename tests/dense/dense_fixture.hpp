@@ -1,0 +1,49 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "fenn/src/dense/dense_simulator.hpp"
+
+namespace dense_test {
+
+using fenn::dense::Amplitude;
+using fenn::dense::DenseSimulator;
+using Positions = std::vector<uint64_t>;
+
+inline plim::Metrics metrics_for(uint64_t qubits, std::vector<std::string> plugins = {}) {
+  plim::Metrics metrics;
+  metrics.qubit_simultaneous = qubits;
+  metrics.plugins.insert(plugins.begin(), plugins.end());
+  metrics.ready = true;
+  return metrics;
+}
+
+inline DenseSimulator make(uint64_t qubits) {
+  auto made = DenseSimulator::create(metrics_for(qubits));
+  EXPECT_TRUE(made.has_value());
+  return std::move(*made);
+}
+
+inline std::vector<Amplitude> amplitudes(const DenseSimulator& sim) {
+  return {sim.state().begin(), sim.state().end()};
+}
+
+inline double norm(const DenseSimulator& sim) {
+  double sum = 0;
+  for (const Amplitude& a : sim.state()) sum += a.re * a.re + a.im * a.im;
+  return sum;
+}
+
+// The basis vector |index> of `qubits` qubits, reached with pauli_x gates.
+inline DenseSimulator basis(uint64_t qubits, uint64_t index) {
+  DenseSimulator sim = make(qubits);
+  for (uint64_t q = 0; q < qubits; ++q)
+    if ((index >> q) & 1) sim.pauli_x(q, {});
+  return sim;
+}
+
+}  // namespace dense_test
