@@ -148,6 +148,18 @@ TEST(DensePown, CallsOutsideTheContractAreRefused) {
   }
 }
 
+TEST(DensePown, OnlyStatesThatHoldAmplitudeMustHaveAnImage) {
+  // Targets [0..3], base 5, modulus 7: y is 3 bits, x is bit 3. With x = 1,
+  // y = 7 would go to 35, beyond the register, but only |x=1>|y=1> holds
+  // amplitude, and it goes to (1 << 3) | 5 = 13.
+  DenseSimulator sim = make(4);
+  sim.pauli_x(0, {});
+  sim.pauli_x(3, {});
+  ASSERT_TRUE(sim.plugin("pown", "5 7", Positions{0, 1, 2, 3}).has_value());
+  for (uint64_t i = 0; i < 16; ++i)
+    EXPECT_EQ(sim.state()[i], (Amplitude{i == 13 ? 1.0 : 0.0, 0.0})) << i;
+}
+
 TEST(DensePown, FullRegisterOnTheWorkerPool) {
   // 14 qubits, every one in the register, checked against a sequential
   // scatter over increasing source indices.

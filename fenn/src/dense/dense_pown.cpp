@@ -5,9 +5,11 @@
 // source index wins, as a sequential pass over increasing indices would
 // leave it. A source whose amplitude is zero moves nothing: the map is not
 // one to one, and an empty basis state must not wipe out the amplitude that
-// a lower source brought (|x>|1> of order finding meets |x>|y> with y > 1). The call is refused, before the pass, when some register value
-// has no image (modulus 0 with x >= 1, an image of 2^k or more, or an index
-// beyond the register).
+// // a lower source brought (|x>|1> of order finding meets |x>|y> with y > 1).
+// The call is refused, before the pass, when a basis state that holds
+// amplitude has no image (modulus 0 with x >= 1, an image of 2^k or more, or
+// an index beyond the register); states that hold none never move, so they
+// cannot break the call, just as the sparse simulator never sees them.
 #include <atomic>
 
 #include "fenn/src/bitwise/pown.hpp"
@@ -78,12 +80,12 @@ bool DenseSimulator::pown(uint64_t k, std::string_view args) {
   runtime::parallel_for(n, [&](uint64_t begin, uint64_t end) {
     Destination destination(call);
     for (uint64_t i = begin; i < end; ++i) {
+      if (source[i].re == 0.0 && source[i].im == 0.0) continue;
       const auto d = destination(i);
       if (!d || *d >= n) {
         refused.store(true, std::memory_order_relaxed);
         return;
       }
-      if (source[i].re == 0.0 && source[i].im == 0.0) continue;
       std::atomic_ref<double> winner(target[*d].re);
       const auto claim = static_cast<double>(i + 1);
       double seen = winner.load(std::memory_order_relaxed);
