@@ -1,0 +1,46 @@
+#include <cmath>
+#include <new>
+
+#include "fenn/src/sampling/sample_outcome.hpp"
+#include "fenn/src/sparse/sparse_simulator.hpp"
+
+namespace fenn::sparse {
+
+namespace {
+
+// p1 summed over the entries with the bit set, one after the other in the
+// map's order.
+template <class Map>
+double probability_of_one(const Map& map, uint64_t position) {
+  double p1 = 0.0;
+  for (const auto& [key, a] : map) {
+    if (!bitwise::is_one(Map::key_words(key), position)) continue;
+    const double magnitude = std::hypot(a.re, a.im);
+    p1 += magnitude * magnitude;
+  }
+  return p1;
+}
+
+}  // namespace
+
+FennResult<uint8_t> SparseSimulator::measure(uint64_t position) {
+  try {
+    return visit([&](auto& state) -> FennResult<uint8_t> {
+      using Map = typename std::remove_reference_t<decltype(state)>::Map;
+      // No draw can be made from a p1 that is not a number or infinite; the
+      // state is not touched then.
+      const auto outcome = sample_outcome(probability_of_one(state.current(), position));
+      if (!outcome) return plim::Unexpected{FennError::UndefinedError};
+      const bool one = outcome->bit == 1;
+      const double scale = outcome->scale;
+      state.rebuild([&](const uint64_t* words, Amplitude a, Map& out) {
+        if (bitwise::is_one(words, position) == one) out.insert(words, Unchanged{}, scaled(a, scale));
+      });
+      return outcome->bit;
+    });
+  } catch (const std::bad_alloc&) {
+    return plim::Unexpected{FennError::UndefinedError};
+  }
+}
+
+}  // namespace fenn::sparse

@@ -1,0 +1,101 @@
+// A map from basis-state key to amplitude with a hash seed of its own. Keys
+// are built straight into the map's storage from a source key and an edit of
+// its words; an emptied map keeps its table (and key storage) for the next
+// pass.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include <boost/unordered/unordered_flat_map.hpp>
+
+#include "fenn/src/sparse/amplitude.hpp"
+#include "fenn/src/sparse/basis_key.hpp"
+#include "fenn/src/sparse/key_edit.hpp"
+
+namespace fenn::sparse {
+
+template <class Keys>
+class StateMap {
+ public:
+  using Key = typename Keys::Key;
+  using Table = boost::unordered_flat_map<Key, Amplitude, typename Keys::Hash, typename Keys::Equal>;
+  using Entry = typename Table::value_type;
+
+  StateMap(uint64_t words, uint64_t seed)
+      : words_(words),
+        table_(0, Keys::make_hash(seed, words), Keys::make_equal(words)),
+        storage_(words) {}
+
+  uint64_t words() const noexcept { return words_; }
+  uint64_t seed() const noexcept { return table_.hash_function().seed; }
+  std::size_t size() const noexcept { return table_.size(); }
+  bool empty() const noexcept { return table_.empty(); }
+
+  // Iteration in the table's order.
+  auto begin() noexcept { return table_.begin(); }
+  auto end() noexcept { return table_.end(); }
+  auto begin() const noexcept { return table_.begin(); }
+  auto end() const noexcept { return table_.end(); }
+
+  static const uint64_t* key_words(const Key& key) noexcept { return Keys::words(key); }
+
+  // The hash this map gives a key with the given words.
+  std::size_t hash_of(const uint64_t* source) {
+    const uint64_t copied = Keys::copied_words(words_);
+    const Key key = Keys::build(storage_, [&](uint64_t* words) {
+      std::memset(words, 0, 8 * copied);
+      std::memcpy(words, source, 8 * words_);
+    });
+    const std::size_t hash = table_.hash_function()(key);
+    Keys::discard(storage_);
+    return hash;
+  }
+
+  // The key of `source`'s words changed by `edit` gets `amplitude`; an
+  // existing entry of that key is replaced.
+  template <class Edit>
+  void insert(const uint64_t* source, Edit&& edit, Amplitude amplitude) {
+    auto [entry, inserted] = table_.try_emplace(build(source, edit), amplitude);
+    if (!inserted) {
+      Keys::discard(storage_);
+      entry->second = amplitude;
+    }
+  }
+
+  // The contribution is added to an existing entry, which goes when the sum
+  // is negligible; without an entry it is stored whatever its magnitude.
+  template <class Edit>
+  void accumulate(const uint64_t* source, Edit&& edit, Amplitude contribution) {
+    auto [entry, inserted] = table_.try_emplace(build(source, edit), contribution);
+    if (inserted) return;
+    Keys::discard(storage_);
+    entry->second = add(entry->second, contribution);
+    if (negligible(entry->second)) table_.erase(entry);
+  }
+
+  // Makes room for `count` entries; never shrinks.
+  void reserve(std::size_t count) { table_.reserve(count); }
+
+  // Empties the map, keeping its table and key storage.
+  void clear() noexcept {
+    table_.clear();
+    storage_.reset();
+  }
+
+ private:
+  template <class Edit>
+  Key build(const uint64_t* source, Edit& edit) {
+    const uint64_t copied = Keys::copied_words(words_);
+    return Keys::build(storage_, [&](uint64_t* words) {
+      std::memcpy(words, source, 8 * copied);
+      edit(words);
+    });
+  }
+
+  uint64_t words_;
+  Table table_;
+  typename Keys::Storage storage_;
+};
+
+}  // namespace fenn::sparse
