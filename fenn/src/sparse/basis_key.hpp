@@ -1,7 +1,8 @@
 // Basis-state keys of W words, W fixed for a run. Two representations share
 // one interface so that the simulator's passes are written once:
-// - InlineKeys<C>: the words inside the entry, C >= W, the words above W held
-//   at zero (C = 1 serves every register below 64 qubits);
+// - InlineKeys<C>: the words inside the entry, for C / 2 < W <= C, the words
+//   above W held at zero (C = 1 serves every register below 64 qubits, C = 2
+//   those from 64 to 127);
 // - ArenaKeys: a pointer to the count and the words inside the map's arena,
 //   for any width.
 // A policy gives the key type, its hash and equality, and how a map builds a
@@ -34,11 +35,18 @@ struct InlineKeys {
     uint64_t words;
     using is_avalanching = void;  // XXH64 needs no extra mixing by the table
     std::size_t operator()(const Key& key) const noexcept {
-      if constexpr (Capacity == 1) return hash_key<1>(key.data(), 1, seed);
-      return hash_key<Capacity>(key.data(), words, seed);
+      // One and two words can only be exactly the capacity: a constant length.
+      if constexpr (Capacity <= 2) return hash_key<Capacity>(key.data(), Capacity, seed);
+      return hash_key(key.data(), words, seed);
     }
   };
-  using Equal = std::equal_to<Key>;
+  struct Equal {
+    bool operator()(const Key& a, const Key& b) const noexcept {
+      uint64_t differ = 0;
+      for (std::size_t i = 0; i < Capacity; ++i) differ |= a[i] ^ b[i];
+      return differ == 0;
+    }
+  };
 
   // Nothing to keep beside the table.
   struct Storage {
@@ -46,7 +54,6 @@ struct InlineKeys {
     void reset() noexcept {}
   };
 
-  static bool fits(uint64_t words) noexcept { return words <= Capacity; }
   static Hash make_hash(uint64_t seed, uint64_t words) { return Hash{seed, words}; }
   static Equal make_equal(uint64_t) { return Equal{}; }
   // Words that a copy moves: all of them, the zero words above W included.
@@ -82,7 +89,6 @@ struct ArenaKeys {
   };
   using Storage = WordArena;
 
-  static bool fits(uint64_t) noexcept { return true; }
   static Hash make_hash(uint64_t seed, uint64_t words) { return Hash{seed, words}; }
   static Equal make_equal(uint64_t words) { return Equal{words}; }
   static uint64_t copied_words(uint64_t words) noexcept { return words; }

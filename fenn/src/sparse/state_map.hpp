@@ -74,8 +74,11 @@ class StateMap {
     if (negligible(entry->second)) table_.erase(entry);
   }
 
-  // Makes room for `count` entries; never shrinks.
-  void reserve(std::size_t count) { table_.reserve(count); }
+  // Makes room for `count` entries. The table's own reserve would also shrink
+  // a larger table, so it is called only to grow.
+  void reserve(std::size_t count) {
+    if (count > table_.max_load()) table_.reserve(count);
+  }
 
   // Empties the map, keeping its table and key storage.
   void clear() noexcept {
