@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "fenn/src/sparse/key_hash.hpp"
 #include "fenn/src/sparse/word_arena.hpp"
@@ -61,11 +62,15 @@ struct InlineKeys {
 
   static const uint64_t* words(const Key& key) noexcept { return key.data(); }
 
-  // `fill` writes the key's words into a fresh key.
-  template <class Fill>
-  static Key build(Storage&, Fill&& fill) {
-    Key key{};
-    fill(key.data());
+  // A copy of the `Capacity` words at `source`, changed by `edit`.
+  template <class Edit>
+  static Key build(Storage&, const uint64_t* source, uint64_t, Edit& edit) {
+    Key key;
+    std::memcpy(key.data(), source, sizeof key);
+    if constexpr (std::is_invocable_v<Edit&, Key&>)
+      edit(key);
+    else
+      edit(key.data());
     return key;
   }
   // Takes back a built key that the table did not keep.
@@ -95,10 +100,12 @@ struct ArenaKeys {
 
   static const uint64_t* words(Key key) noexcept { return key + 1; }
 
-  template <class Fill>
-  static Key build(Storage& arena, Fill&& fill) {
+  // A copy of the W words at `source` in the arena, changed by `edit`.
+  template <class Edit>
+  static Key build(Storage& arena, const uint64_t* source, uint64_t words, Edit& edit) {
     uint64_t* slot = arena.push();
-    fill(slot + 1);
+    std::memcpy(slot + 1, source, 8 * words);
+    edit(slot + 1);
     return slot;
   }
   static void discard(Storage& arena) noexcept { arena.pop(); }

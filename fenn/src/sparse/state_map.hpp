@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include <boost/unordered/unordered_flat_map.hpp>
 
@@ -42,11 +43,10 @@ class StateMap {
 
   // The hash this map gives a key with the given words.
   std::size_t hash_of(const uint64_t* source) {
-    const uint64_t copied = Keys::copied_words(words_);
-    const Key key = Keys::build(storage_, [&](uint64_t* words) {
-      std::memset(words, 0, 8 * copied);
-      std::memcpy(words, source, 8 * words_);
-    });
+    std::vector<uint64_t> padded(Keys::copied_words(words_), 0);
+    std::memcpy(padded.data(), source, 8 * words_);
+    Unchanged unchanged;
+    const Key key = Keys::build(storage_, padded.data(), words_, unchanged);
     const std::size_t hash = table_.hash_function()(key);
     Keys::discard(storage_);
     return hash;
@@ -89,11 +89,7 @@ class StateMap {
  private:
   template <class Edit>
   Key build(const uint64_t* source, Edit& edit) {
-    const uint64_t copied = Keys::copied_words(words_);
-    return Keys::build(storage_, [&](uint64_t* words) {
-      std::memcpy(words, source, 8 * copied);
-      edit(words);
-    });
+    return Keys::build(storage_, source, words_, edit);
   }
 
   uint64_t words_;
