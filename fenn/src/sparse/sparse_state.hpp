@@ -118,8 +118,10 @@ class SparseState {
   }
 
  private:
-  // The entry list of the current map, built in its order once per content:
-  // any rebuild pass drops it, while in-place passes leave the table alone.
+  // The entry list of the current map, built in its order when needed. A
+  // rebuild pass records the entries it adds instead, which serves as the list
+  // when it stays whole (nothing removed, no growth of the table); in-place
+  // passes leave the table alone.
   struct References {
     std::vector<Entry*> list;
     bool valid = false;
@@ -149,13 +151,17 @@ class SparseState {
     Map& target = other();
     target.reserve(source.size());
     a_is_current_ = !a_is_current_;
+    references_.list.clear();
+    target.begin_log(references_.list);
     try {
       body(source, target);
     } catch (...) {
+      target.end_log();
       source.clear();
       target.clear();
       throw;
     }
+    references_.valid = target.end_log();
     source.clear();
   }
 

@@ -57,10 +57,9 @@ class StateMap {
   template <class Edit>
   void insert(const uint64_t* source, Edit&& edit, Amplitude amplitude) {
     auto [entry, inserted] = table_.try_emplace(build(source, edit), amplitude);
-    if (!inserted) {
-      Keys::discard(storage_);
-      entry->second = amplitude;
-    }
+    if (inserted) return record(*entry);
+    Keys::discard(storage_);
+    entry->second = amplitude;
   }
 
   // The contribution is added to an existing entry, which goes when the sum
@@ -68,10 +67,26 @@ class StateMap {
   template <class Edit>
   void accumulate(const uint64_t* source, Edit&& edit, Amplitude contribution) {
     auto [entry, inserted] = table_.try_emplace(build(source, edit), contribution);
-    if (inserted) return;
+    if (inserted) return record(*entry);
     Keys::discard(storage_);
     entry->second = add(entry->second, contribution);
-    if (negligible(entry->second)) table_.erase(entry);
+    if (negligible(entry->second)) {
+      table_.erase(entry);
+      log_intact_ = false;
+    }
+  }
+
+  // From now on the address of every entry added is appended to `log`, until
+  // `end_log`, which tells whether the addresses still hold their entries:
+  // none was removed and the table did not grow (growing moves entries).
+  void begin_log(std::vector<Entry*>& log) noexcept {
+    log_ = &log;
+    log_buckets_ = table_.bucket_count();
+    log_intact_ = true;
+  }
+  bool end_log() noexcept {
+    log_ = nullptr;
+    return log_intact_ && table_.bucket_count() == log_buckets_;
   }
 
   // Makes room for `count` entries. The table's own reserve would also shrink
@@ -87,6 +102,10 @@ class StateMap {
   }
 
  private:
+  void record(Entry& entry) {
+    if (log_ != nullptr) log_->push_back(&entry);
+  }
+
   template <class Edit>
   Key build(const uint64_t* source, Edit& edit) {
     return Keys::build(storage_, source, words_, edit);
@@ -95,6 +114,9 @@ class StateMap {
   uint64_t words_;
   Table table_;
   typename Keys::Storage storage_;
+  std::vector<Entry*>* log_ = nullptr;
+  std::size_t log_buckets_ = 0;
+  bool log_intact_ = false;
 };
 
 }  // namespace fenn::sparse
