@@ -5,18 +5,16 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <span>
 #include <utility>
 #include <vector>
 
 #include "fenn/src/bitwise/key_bits.hpp"
+#include "fenn/src/quantum_execution/backend.hpp"
 #include "fenn/src/runtime/worker_pool.hpp"
 #include "fenn/src/sparse/amplitude.hpp"
 #include "fenn/src/sparse/state_map.hpp"
 
 namespace fenn::sparse {
-
-using Positions = std::span<const uint64_t>;
 
 // Every control is 1, tested in list order.
 inline bool controls_hold(const uint64_t* words, Positions controls) noexcept {
@@ -42,11 +40,9 @@ class SparseState {
   SparseState(SparseState&&) noexcept = default;
   SparseState& operator=(SparseState&&) noexcept = default;
 
-  uint64_t words() const noexcept { return state_a_.words(); }
   Map& current() noexcept { return a_is_current_ ? state_a_ : state_b_; }
   const Map& current() const noexcept { return a_is_current_ ? state_a_ : state_b_; }
   Map& other() noexcept { return a_is_current_ ? state_b_ : state_a_; }
-  bool a_is_current() const noexcept { return a_is_current_; }
 
   // Moves every entry of the current map through rule(words, amplitude,
   // target) into the other map, which then becomes current. Should the rule

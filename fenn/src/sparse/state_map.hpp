@@ -29,9 +29,7 @@ class StateMap {
         storage_(words) {}
 
   uint64_t words() const noexcept { return words_; }
-  uint64_t seed() const noexcept { return table_.hash_function().seed; }
   std::size_t size() const noexcept { return table_.size(); }
-  bool empty() const noexcept { return table_.empty(); }
 
   // Iteration in the table's order.
   auto begin() noexcept { return table_.begin(); }
