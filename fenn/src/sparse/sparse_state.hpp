@@ -45,11 +45,17 @@ class SparseState {
   Map& other() noexcept { return a_is_current_ ? state_b_ : state_a_; }
 
   // Moves every entry of the current map through rule(words, amplitude,
-  // target) into the other map, which then becomes current. Should the rule
-  // throw (memory exhausted), both maps are left empty and whole.
+  // target) into the other map, which then becomes current; the other map is
+  // first grown to hold `expected` entries (by default as many as now).
+  // Should the rule throw (memory exhausted), both maps are left empty and
+  // whole.
   template <class Rule>
   void rebuild(Rule&& rule) {
-    run_pass([&](Map& source, Map& target) {
+    rebuild(current().size(), std::forward<Rule>(rule));
+  }
+  template <class Rule>
+  void rebuild(std::size_t expected, Rule&& rule) {
+    run_pass(expected, [&](Map& source, Map& target) {
       for (const Entry& entry : source) rule(Map::key_words(entry.first), entry.second, target);
     });
   }
@@ -59,7 +65,7 @@ class SparseState {
   // wins whatever the table's order.
   template <class Rule>
   void rebuild_in_key_order(Rule&& rule) {
-    run_pass([&](Map& source, Map& target) {
+    run_pass(current().size(), [&](Map& source, Map& target) {
       std::vector<const Entry*> order;
       order.reserve(source.size());
       for (const Entry& entry : source) order.push_back(&entry);
@@ -141,11 +147,11 @@ class SparseState {
   }
 
   template <class Body>
-  void run_pass(Body&& body) {
+  void run_pass(std::size_t expected, Body&& body) {
     references_.valid = false;
     Map& source = current();
     Map& target = other();
-    target.reserve(source.size());
+    target.reserve(expected);
     a_is_current_ = !a_is_current_;
     references_.list.clear();
     target.begin_log(references_.list);
