@@ -1,0 +1,94 @@
+// The gate rules. Every factor is computed once per call, before the pass.
+#include "fenn/src/sparse/sparse_simulator.hpp"
+
+namespace fenn::sparse {
+
+namespace {
+
+// The double nearest to 1/sqrt(2); 1.0 / std::sqrt(2.0) is one ulp lower.
+constexpr double kHadamard = 0.7071067811865476;
+constexpr Amplitude kPlusI{0.0, 1.0};
+constexpr Amplitude kMinusI{-0.0, -1.0};
+
+}  // namespace
+
+void SparseSimulator::pauli_x(uint64_t target, Positions controls) {
+  visit([&](auto& state) { state.moving_pass(target, controls, [](bool, Amplitude a) { return a; }); });
+}
+
+void SparseSimulator::pauli_y(uint64_t target, Positions controls) {
+  visit([&](auto& state) {
+    state.moving_pass(target, controls,
+                      [](bool b, Amplitude a) { return mul(b ? kMinusI : kPlusI, a); });
+  });
+}
+
+void SparseSimulator::pauli_z(uint64_t target, Positions controls) {
+  visit([&](auto& state) {
+    state.diagonal_pass(target, controls, [](bool b, Amplitude a) { return b ? neg(a) : a; });
+  });
+}
+
+void SparseSimulator::hadamard(uint64_t target, Positions controls) {
+  visit([&](auto& state) {
+    state.mixing_pass(
+        target, controls, [](bool, Amplitude a) { return scaled(a, kHadamard); },
+        [](bool b, Amplitude a) {
+          const Amplitude half = scaled(a, kHadamard);
+          return b ? neg(half) : half;
+        });
+  });
+}
+
+void SparseSimulator::phase(double angle, uint64_t target, Positions controls) {
+  const Amplitude factor = unit_phase(angle);
+  visit([&](auto& state) {
+    state.diagonal_pass(target, controls,
+                        [factor](bool b, Amplitude a) { return b ? mul(a, factor) : a; });
+  });
+}
+
+void SparseSimulator::rx(double angle, uint64_t target, Positions controls) {
+  const SinCos sc = sin_cos(angle * 0.5);
+  const Amplitude moved{-0.0 * sc.sin, -sc.sin};
+  const Amplitude kept{sc.cos, 0.0};
+  visit([&](auto& state) {
+    state.mixing_pass(
+        target, controls, [moved](bool, Amplitude a) { return mul(moved, a); },
+        [kept](bool, Amplitude a) { return mul(kept, a); });
+  });
+}
+
+void SparseSimulator::ry(double angle, uint64_t target, Positions controls) {
+  const SinCos sc = sin_cos(angle * 0.5);
+  const Amplitude moved_from_one{-sc.sin, -0.0};
+  const Amplitude moved_from_zero{sc.sin, 0.0};
+  const Amplitude kept{sc.cos, 0.0};
+  visit([&](auto& state) {
+    state.mixing_pass(
+        target, controls,
+        [=](bool b, Amplitude a) { return mul(b ? moved_from_one : moved_from_zero, a); },
+        [kept](bool, Amplitude a) { return mul(kept, a); });
+  });
+}
+
+void SparseSimulator::rz(double angle, uint64_t target, Positions controls) {
+  const Amplitude when_one = unit_phase(angle * 0.5);
+  const Amplitude when_zero = unit_phase(angle * -0.5);
+  visit([&](auto& state) {
+    state.diagonal_pass(target, controls, [=](bool b, Amplitude a) {
+      return mul(a, b ? when_one : when_zero);
+    });
+  });
+}
+
+void SparseSimulator::unitary(const Matrix& matrix, uint64_t target, Positions controls) {
+  const auto& [m0, m1, m2, m3] = matrix;
+  visit([&](auto& state) {
+    state.mixing_pass(
+        target, controls, [&](bool b, Amplitude a) { return mul(b ? m1 : m2, a); },
+        [&](bool b, Amplitude a) { return mul(b ? m3 : m0, a); });
+  });
+}
+
+}  // namespace fenn::sparse
