@@ -165,3 +165,20 @@ TEST(SparsePown, ModulusZeroWithoutXIsWithinTheContract) {
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(entries.begin()->first, Words{1});  // position 5 listed first
 }
+
+TEST(SparsePown, EntriesOfAmplitudeZeroNeitherMoveNorBreakTheContract) {
+  // Targets [0..3], base 5, modulus 7: y is 3 bits, x is bit 3. |x=1>|y=1>
+  // goes to (1 << 3) | 5 = 13. rx(0) on position 2 leaves a zero entry at
+  // |x=1>|y=5>, whose image 25 lies beyond the register: it is dropped, not
+  // refused, as the dense simulator never moves a state without amplitude.
+  auto simulator = make_simulator(4);
+  simulator.pauli_x(0, {});
+  simulator.pauli_x(3, {});
+  simulator.rx(0.0, 2, {});
+  ASSERT_EQ(dump_map(simulator, {3, 2, 1, 0}).size(), 2u);
+  ASSERT_TRUE(simulator.plugin("pown", "5 7", Positions{0, 1, 2, 3}).has_value());
+  const auto entries = dump_map(simulator, {3, 2, 1, 0});
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries.begin()->first, Words{13});
+  EXPECT_EQ(entries.begin()->second, (Complex{1.0, 0.0}));
+}

@@ -19,7 +19,13 @@ bool beyond_register(uint64_t image, uint64_t qubits) noexcept {
   return qubits < 64 && (image >> qubits) != 0;
 }
 
-// Moves every entry; false, with nothing moved, when a stored register value
+// An entry of amplitude exactly zero moves nothing and is dropped, as a
+// dense basis state of amplitude zero moves nothing: it must neither win a
+// collision against a state that holds amplitude nor put the call outside
+// its contract.
+bool holds_nothing(const Amplitude& a) noexcept { return a.re == 0.0 && a.im == 0.0; }
+
+// Moves every entry that holds amplitude; false, with nothing moved, when a stored register value
 // lies outside the call's contract.
 template <class State>
 bool pown_pass(State& state, const bitwise::PownCall& call, uint64_t qubits) {
@@ -30,6 +36,7 @@ bool pown_pass(State& state, const bitwise::PownCall& call, uint64_t qubits) {
   // before anything moves.
   boost::unordered_flat_map<uint64_t, uint64_t> images;
   for (const auto& entry : state.current()) {
+    if (holds_nothing(entry.second)) continue;
     const uint64_t value = Map::key_words(entry.first)[0] & mask;
     if (images.contains(value)) continue;
     const auto image = bitwise::pown_register_image(value, call);
@@ -38,6 +45,7 @@ bool pown_pass(State& state, const bitwise::PownCall& call, uint64_t qubits) {
   }
 
   auto move = [&](const uint64_t* words, Amplitude a, Map& out) {
+    if (holds_nothing(a)) return;
     const uint64_t image = images.find(words[0] & mask)->second;
     out.insert(words, [&](uint64_t* key) { key[0] = (key[0] & ~mask) | image; }, a);
   };
