@@ -1,0 +1,310 @@
+#include <cstddef>
+#include <span>
+#include <utility>
+#include <vector>
+
+#include "libplim/src/encoding/bin.hpp"
+#include "libplim/src/encoding/bin_primitives.hpp"
+
+namespace plim::encoding {
+namespace {
+
+constexpr std::size_t kIndex = 4;  // every variant index
+constexpr std::size_t kWord = 8;   // every count, number and double
+
+constexpr std::string_view kNineVariants = "variant index 0 <= i < 9";
+constexpr std::string_view kThreeVariants = "variant index 0 <= i < 3";
+constexpr std::string_view kSixteenVariants = "variant index 0 <= i < 16";
+
+std::size_t gate_payload_size(const QuantumGate& gate) noexcept {
+  switch (gate.index()) {
+    case 0: case 1: case 2: case 3: return 0;
+    case 8: return 8 * kWord;
+    default: return kWord;
+  }
+}
+
+std::size_t end_instruction_bin_size(const EndInstruction& end) noexcept {
+  switch (end.index()) {
+    case 0: return kIndex + kWord;
+    case 1: return kIndex + 3 * kWord;
+    default: return kIndex;
+  }
+}
+
+std::size_t list_size(const std::vector<uint64_t>& list) noexcept {
+  return kWord + kWord * list.size();
+}
+
+// Adds the exact BIN size of one instruction to a running total.
+void instruction_bin_size(const Instruction& instruction, std::size_t& total) noexcept {
+  std::size_t size = kIndex;
+  switch (instruction.index()) {
+    case 0: case 1: size += 1 + kWord; break;
+    case 2: {
+      const auto& gate = *std::get_if<Gate>(&instruction);
+      size += kIndex + gate_payload_size(gate.gate) + kWord + list_size(gate.control);
+      break;
+    }
+    case 3: size += list_size(std::get_if<Measure>(&instruction)->qubits) + kWord; break;
+    case 4: {
+      const auto& plugin = *std::get_if<Plugin>(&instruction);
+      size += kWord + plugin.name.size() + list_size(plugin.target) + kWord + plugin.args.size();
+      break;
+    }
+    case 5: size += kIndex + 3 * kWord; break;
+    case 6: size += 2 * kWord; break;
+    case 7: size += list_size(std::get_if<Dump>(&instruction)->qubits) + kWord; break;
+    default: size += end_instruction_bin_size(std::get_if<End>(&instruction)->end); break;
+  }
+  total += size;
+}
+
+std::size_t code_block_bin_size(const CodeBlock& block) noexcept {
+  std::size_t size = kWord + kWord + 2 * kWord * block.gate_count.size() + kWord;
+  for (const Instruction& instruction : block.instructions) instruction_bin_size(instruction, size);
+  return size;
+}
+
+void write_gate_bin(const QuantumGate& gate, bin::Writer& w) noexcept {
+  w.u32(static_cast<uint32_t>(gate.index()));
+  switch (gate.index()) {
+    case 4: w.f64(std::get_if<Phase>(&gate)->angle); break;
+    case 5: w.f64(std::get_if<RX>(&gate)->angle); break;
+    case 6: w.f64(std::get_if<RY>(&gate)->angle); break;
+    case 7: w.f64(std::get_if<RZ>(&gate)->angle); break;
+    case 8:
+      for (const Complex& entry : std::get_if<Unitary>(&gate)->matrix) {
+        w.f64(entry.re);
+        w.f64(entry.im);
+      }
+      break;
+    default: break;
+  }
+}
+
+void write_end_instruction_bin(const EndInstruction& end, bin::Writer& w) noexcept {
+  w.u32(static_cast<uint32_t>(end.index()));
+  if (const auto* jump = std::get_if<Jump>(&end)) {
+    w.u64(jump->addr);
+  } else if (const auto* branch = std::get_if<Branch>(&end)) {
+    w.u64(branch->test);
+    w.u64(branch->then);
+    w.u64(branch->otherwise);
+  }
+}
+
+void write_instruction_bin(const Instruction& instruction, bin::Writer& w) noexcept {
+  w.u32(static_cast<uint32_t>(instruction.index()));
+  switch (instruction.index()) {
+    case 0: {
+      const auto& alloc = *std::get_if<Alloc>(&instruction);
+      w.boolean(alloc.dirty);
+      w.u64(alloc.target);
+      break;
+    }
+    case 1: {
+      const auto& free = *std::get_if<Free>(&instruction);
+      w.boolean(free.dirty);
+      w.u64(free.target);
+      break;
+    }
+    case 2: {
+      const auto& gate = *std::get_if<Gate>(&instruction);
+      write_gate_bin(gate.gate, w);
+      w.u64(gate.target);
+      w.list<uint64_t>(gate.control);
+      break;
+    }
+    case 3: {
+      const auto& measure = *std::get_if<Measure>(&instruction);
+      w.list<uint64_t>(measure.qubits);
+      w.u64(measure.output);
+      break;
+    }
+    case 4: {
+      const auto& plugin = *std::get_if<Plugin>(&instruction);
+      w.string(plugin.name);
+      w.list<uint64_t>(plugin.target);
+      w.string(plugin.args);
+      break;
+    }
+    case 5: {
+      const auto& op = *std::get_if<IntOp>(&instruction);
+      w.u32(static_cast<uint32_t>(op.op));
+      w.u64(op.result);
+      w.u64(op.lhs);
+      w.u64(op.rhs);
+      break;
+    }
+    case 6: {
+      const auto& set = *std::get_if<IntSet>(&instruction);
+      w.u64(set.result);
+      w.i64(set.value);
+      break;
+    }
+    case 7: {
+      const auto& dump = *std::get_if<Dump>(&instruction);
+      w.list<uint64_t>(dump.qubits);
+      w.u64(dump.output);
+      break;
+    }
+    default: write_end_instruction_bin(std::get_if<End>(&instruction)->end, w); break;
+  }
+}
+
+void write_code_block_bin(const CodeBlock& block, bin::Writer& w) noexcept {
+  w.u64(block.instructions.size());
+  for (const Instruction& instruction : block.instructions) write_instruction_bin(instruction, w);
+  w.u64(block.gate_count.size());
+  for (const auto& [key, value] : block.gate_count) {
+    w.u64(key);
+    w.u64(value);
+  }
+  w.u64(block.depth);
+}
+
+// ------------------------------------------------------------------ reading
+
+QuantumGate read_gate_bin(bin::Reader& r) {
+  const uint32_t index = r.variant(9, kNineVariants);
+  switch (index) {
+    case 0: return PauliX{};
+    case 1: return PauliY{};
+    case 2: return PauliZ{};
+    case 3: return Hadamard{};
+    case 4: return Phase{r.f64()};
+    case 5: return RX{r.f64()};
+    case 6: return RY{r.f64()};
+    case 7: return RZ{r.f64()};
+    default: {
+      r.need(8 * kWord);
+      Unitary unitary;
+      for (Complex& entry : unitary.matrix) {
+        entry.re = r.load_f64();
+        entry.im = r.load_f64();
+      }
+      return unitary;
+    }
+  }
+}
+
+EndInstruction read_end_instruction_bin(bin::Reader& r) {
+  const uint32_t index = r.variant(3, kThreeVariants);
+  if (index == 0) return Jump{r.u64()};
+  if (index == 1) {
+    r.need(3 * kWord);
+    Branch branch;
+    branch.test = r.load<uint64_t>();
+    branch.then = r.load<uint64_t>();
+    branch.otherwise = r.load<uint64_t>();
+    return branch;
+  }
+  return Halt{};
+}
+
+// Constructs the instruction in place at the end of `out`.
+void read_instruction_bin(bin::Reader& r, std::vector<Instruction>& out) {
+  const uint32_t index = r.variant(9, kNineVariants);
+  switch (index) {
+    case 0:
+    case 1: {
+      r.need(1 + kWord);
+      const bool dirty = r.load_boolean();
+      const uint64_t target = r.load<uint64_t>();
+      if (index == 0)
+        out.emplace_back(std::in_place_type<Alloc>, dirty, target);
+      else
+        out.emplace_back(std::in_place_type<Free>, dirty, target);
+      break;
+    }
+    case 2: {
+      QuantumGate gate = read_gate_bin(r);
+      auto& made = std::get<Gate>(out.emplace_back(std::in_place_type<Gate>));
+      made.gate = gate;
+      made.target = r.u64();
+      r.list(made.control);
+      break;
+    }
+    case 3:
+    case 7: {
+      std::vector<uint64_t> qubits;
+      r.list(qubits);
+      const uint64_t output = r.u64();
+      if (index == 3)
+        out.emplace_back(std::in_place_type<Measure>, std::move(qubits), output);
+      else
+        out.emplace_back(std::in_place_type<Dump>, std::move(qubits), output);
+      break;
+    }
+    case 4: {
+      Plugin plugin;
+      plugin.name = r.string();
+      r.list(plugin.target);
+      plugin.args = r.string();
+      out.emplace_back(std::move(plugin));
+      break;
+    }
+    case 5: {
+      const auto op = static_cast<ClassicalOp>(r.variant(16, kSixteenVariants));
+      r.need(3 * kWord);
+      const uint64_t result = r.load<uint64_t>();
+      const uint64_t lhs = r.load<uint64_t>();
+      const uint64_t rhs = r.load<uint64_t>();
+      out.emplace_back(std::in_place_type<IntOp>, op, result, lhs, rhs);
+      break;
+    }
+    case 6: {
+      r.need(2 * kWord);
+      const uint64_t result = r.load<uint64_t>();
+      const int64_t value = r.load<int64_t>();
+      out.emplace_back(std::in_place_type<IntSet>, result, value);
+      break;
+    }
+    default: out.emplace_back(std::in_place_type<End>, read_end_instruction_bin(r)); break;
+  }
+}
+
+void read_code_block_bin(bin::Reader& r, CodeBlock& block) {
+  const uint64_t instructions = r.u64();
+  bin::Reader::reserve_for(block.instructions, instructions);
+  for (uint64_t i = 0; i < instructions; ++i) read_instruction_bin(r, block.instructions);
+  const uint64_t entries = r.u64();
+  block.gate_count.reserve(static_cast<std::size_t>(std::min<uint64_t>(entries, bin::kMaxReserve)));
+  for (uint64_t i = 0; i < entries; ++i) {
+    r.need(2 * kWord);
+    const uint64_t key = r.load<uint64_t>();
+    // A key given again replaces the value read before.
+    block.gate_count[key] = r.load<uint64_t>();
+  }
+  block.depth = r.u64();
+}
+
+}  // namespace
+
+std::size_t quantum_code_bin_size(std::span<const CodeBlock* const> blocks) {
+  std::size_t size = kWord;
+  for (const CodeBlock* block : blocks) size += code_block_bin_size(*block);
+  return size;
+}
+
+ByteBuffer write_quantum_code_bin(std::span<const CodeBlock* const> blocks) {
+  const std::size_t size = quantum_code_bin_size(blocks);
+  ByteBuffer out(size);
+  bin::Writer w(out.append_uninitialized(size));
+  w.u64(blocks.size());
+  for (const CodeBlock* block : blocks) write_code_block_bin(*block, w);
+  return out;
+}
+
+Decoded<std::vector<CodeBlock>> read_quantum_code_bin(std::span<const uint8_t> input) {
+  return bin::decode<std::vector<CodeBlock>>(input, [](bin::Reader& r) {
+    std::vector<CodeBlock> blocks;
+    const uint64_t count = r.u64();
+    bin::Reader::reserve_for(blocks, count);
+    for (uint64_t i = 0; i < count; ++i) read_code_block_bin(r, blocks.emplace_back());
+    return blocks;
+  });
+}
+
+}  // namespace plim::encoding
