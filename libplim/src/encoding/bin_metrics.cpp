@@ -44,7 +44,7 @@ Decoded<Metrics> read_metrics_bin(std::span<const uint8_t> input) {
     metrics.block_count = r.load<uint64_t>();
     metrics.timeout = r.optional_u64();
     const uint64_t names = r.u64();
-    metrics.plugins.reserve(static_cast<std::size_t>(std::min<uint64_t>(names, bin::kMaxReserve)));
+    metrics.plugins.reserve(r.reservation(names, 8));
     for (uint64_t i = 0; i < names; ++i) metrics.plugins.insert(r.string());
     metrics.ready = r.boolean();
     return metrics;

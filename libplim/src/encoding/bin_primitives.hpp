@@ -99,6 +99,7 @@ class Reader {
   explicit Reader(std::span<const uint8_t> input) noexcept
       : p_(input.data()), end_(input.data() + input.size()) {}
 
+  const uint8_t* position() const noexcept { return p_; }
   std::size_t remaining() const noexcept { return static_cast<std::size_t>(end_ - p_); }
 
   // Checks once that `count` bytes follow; the unchecked loads below may then
@@ -166,10 +167,12 @@ class Reader {
     }
   }
 
-  // Room for a list of variable-size elements announced by `count`.
-  template <class T>
-  static void reserve_for(std::vector<T>& out, uint64_t count) {
-    out.reserve(static_cast<std::size_t>(std::min<uint64_t>(count, kMaxReserve)));
+  // How many elements of at least `min_bytes` each a list announced by `count`
+  // may reserve ahead: never more than the input could still hold, nor more
+  // than kMaxReserve.
+  std::size_t reservation(uint64_t count, std::size_t min_bytes) const noexcept {
+    return static_cast<std::size_t>(
+        std::min<uint64_t>({count, kMaxReserve, remaining() / min_bytes}));
   }
 
  private:

@@ -10,6 +10,7 @@ namespace plim::encoding {
 namespace {
 
 constexpr std::size_t kWord = 8;
+constexpr std::size_t kMinDump = 4 + 2 * kWord;  // Probability with empty lists
 
 std::size_t basis_states_bin_size(const std::vector<BasisState>& states) noexcept {
   std::size_t size = kWord;
@@ -62,7 +63,7 @@ void write_dump_data_bin(const DumpData& dump, bin::Writer& w) noexcept {
 
 void read_basis_states_bin(bin::Reader& r, std::vector<BasisState>& states) {
   const uint64_t count = r.u64();
-  bin::Reader::reserve_for(states, count);
+  states.reserve(r.reservation(count, kWord));
   for (uint64_t i = 0; i < count; ++i) r.list(states.emplace_back());
 }
 
@@ -112,7 +113,7 @@ Decoded<ResultData> read_result_bin(std::span<const uint8_t> input) {
     ResultData result;
     r.list(result.future);
     const uint64_t dumps = r.u64();
-    bin::Reader::reserve_for(result.dump, dumps);
+    result.dump.reserve(r.reservation(dumps, kMinDump));
     for (uint64_t i = 0; i < dumps; ++i) result.dump.push_back(read_dump_data_bin(r));
     result.exec_time = r.f64();
     return result;
