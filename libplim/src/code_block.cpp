@@ -4,24 +4,35 @@
 #include <utility>
 
 namespace plim {
+namespace {
+
+// Grows the list ahead of a move into it, geometrically as push_back would,
+// so that running out of memory strikes before anything has changed.
+void make_room(std::vector<Instruction>& list, std::size_t extra) {
+  const std::size_t needed = list.size() + extra;
+  if (needed > list.capacity()) list.reserve(std::max(needed, 2 * list.capacity()));
+}
+
+}  // namespace
 
 PlimError CodeBlockHandler::add_instruction(Instruction instruction) {
   if (terminated_) return PlimError::TerminatedBlock;
 
   if (auto* gate = std::get_if<Gate>(&instruction)) {
+    std::vector<Instruction>& destination =
+        adj_instructions_.empty() ? block_.instructions : adj_instructions_.back();
+    make_room(destination, 1);
     // Counted as it enters, whether it lands in the block or in a scope.
     ++block_.gate_count[gate->control.size() + 1];
     ++qubit_depth_[gate->target];
     for (uint64_t control : gate->control) ++qubit_depth_[control];
-    if (adj_instructions_.empty())
-      block_.instructions.push_back(std::move(instruction));
-    else
-      adj_instructions_.back().push_back(std::move(instruction));
+    destination.push_back(std::move(instruction));
     return PlimError::Success;
   }
 
   if (!adj_instructions_.empty()) return PlimError::NonGateInstruction;
 
+  make_room(block_.instructions, 1);
   if (std::holds_alternative<End>(instruction)) {
     terminated_ = true;
     uint64_t deepest = 0;
@@ -40,13 +51,15 @@ PlimError CodeBlockHandler::adj_begin() {
 
 PlimError CodeBlockHandler::adj_end() {
   if (adj_instructions_.empty()) return PlimError::NoAdj;
-  std::vector<Instruction> closed = std::move(adj_instructions_.back());
-  adj_instructions_.pop_back();
+  std::vector<Instruction>& closed = adj_instructions_.back();
   // The enclosing level receives the scope's gates last to first.
-  std::vector<Instruction>& destination =
-      adj_instructions_.empty() ? block_.instructions : adj_instructions_.back();
+  std::vector<Instruction>& destination = adj_instructions_.size() == 1
+                                              ? block_.instructions
+                                              : adj_instructions_[adj_instructions_.size() - 2];
+  make_room(destination, closed.size());
   destination.insert(destination.end(), std::make_move_iterator(closed.rbegin()),
                      std::make_move_iterator(closed.rend()));
+  adj_instructions_.pop_back();
   return PlimError::Success;
 }
 

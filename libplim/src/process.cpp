@@ -28,3 +28,27 @@ PlimError Process::set_result(plim::ResultData result) {
   exec_time = result.exec_time;
   return PlimError::Success;
 }
+
+PlimError Process::append(plim::Instruction instruction) {
+  return blocks[current_block].add_instruction(std::move(instruction));
+}
+
+std::unique_ptr<Future> Process::new_future() {
+  // Everything that can run out of memory happens before the count moves, so
+  // the count and the list of cells never disagree.
+  auto handle = std::make_unique<Future>();
+  handle->index = metrics.future_count;
+  handle->pid = pid;
+  handle->value = plim::make_empty_cell<int64_t>();
+  futures.push_back(handle->value);
+  ++metrics.future_count;
+  return handle;
+}
+
+std::unique_ptr<Dump> Process::new_dump() {
+  auto handle = std::make_unique<Dump>();
+  handle->value = plim::make_empty_cell<plim::DumpData>();
+  dumps.push_back(handle->value);
+  ++metrics.dump_count;
+  return handle;
+}

@@ -74,4 +74,14 @@ struct Process {
   std::vector<const plim::CodeBlock*> get_quantum_code() const;
   // Success, or UnexpectedResultData with nothing changed.
   plim::PlimError set_result(plim::ResultData result);
+
+  // ---- shared by the building operations
+  // Appends to the current block: TerminatedBlock or NonGateInstruction when
+  // the block refuses.
+  plim::PlimError append(plim::Instruction instruction);
+  // Makes the next future number with its empty cell, counted and recorded in
+  // one step, and the handle that shares the cell.
+  std::unique_ptr<Future> new_future();
+  // The same for the next dump number.
+  std::unique_ptr<Dump> new_dump();
 };
