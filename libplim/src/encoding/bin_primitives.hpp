@@ -21,6 +21,9 @@
 
 namespace plim::encoding::bin {
 
+inline constexpr std::size_t kIndex = 4;  // bytes of every variant index
+inline constexpr std::size_t kWord = 8;   // bytes of every count, number and double
+
 // A forged count may ask for anything: lists start with at most this much
 // room and grow as their elements actually arrive.
 inline constexpr std::size_t kMaxReserve = 4096;

@@ -9,8 +9,8 @@
 namespace plim::encoding {
 namespace {
 
-constexpr std::size_t kWord = 8;
-constexpr std::size_t kMinDump = 4 + 2 * kWord;  // Probability with empty lists
+using bin::kWord;
+constexpr std::size_t kMinDump = bin::kIndex + 2 * kWord;  // Probability with empty lists
 
 std::size_t basis_states_bin_size(const std::vector<BasisState>& states) noexcept {
   std::size_t size = kWord;
