@@ -5,8 +5,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <span>
 #include <string_view>
 
@@ -41,18 +43,21 @@ class ByteBuffer {
     return {reinterpret_cast<const char*>(data_.get()), size_};
   }
 
-  // Makes room for at least `capacity` bytes in total; never shrinks.
+  // Makes room for at least `capacity` bytes in total; never shrinks. The
+  // bytes live in malloc'ed memory so that growing can use realloc, which
+  // moves large blocks by remapping their pages instead of copying them.
   void reserve(std::size_t capacity) {
     if (capacity <= capacity_) return;
-    std::unique_ptr<uint8_t[]> grown(new uint8_t[capacity]);
-    if (size_ != 0) std::memcpy(grown.get(), data_.get(), size_);
-    data_ = std::move(grown);
+    void* grown = std::realloc(data_.get(), capacity);
+    if (grown == nullptr) throw std::bad_alloc();
+    (void)data_.release();
+    data_.reset(static_cast<uint8_t*>(grown));
     capacity_ = capacity;
   }
 
   void push_back(uint8_t byte) {
     if (size_ == capacity_) grow(size_ + 1);
-    data_[size_++] = byte;
+    data_.get()[size_++] = byte;
   }
 
   void append(const void* bytes, std::size_t count) {
@@ -82,7 +87,10 @@ class ByteBuffer {
     reserve(needed > doubled ? needed : doubled);
   }
 
-  std::unique_ptr<uint8_t[]> data_;
+  struct FreeBytes {
+    void operator()(uint8_t* bytes) const noexcept { std::free(bytes); }
+  };
+  std::unique_ptr<uint8_t, FreeBytes> data_;
   std::size_t capacity_ = 0;
   std::size_t size_ = 0;
 };

@@ -1,0 +1,101 @@
+// Quantum code: an array of code blocks, each an object of its instructions,
+// its gate counts (a map with decimal string keys) and its depth.
+#include <span>
+
+#include "libplim/src/encoding/json.hpp"
+#include "libplim/src/encoding/json_compound.hpp"
+#include "libplim/src/encoding/json_quantum_code_parts.hpp"
+#include "libplim/src/encoding/json_writer.hpp"
+
+namespace plim::encoding {
+
+namespace {
+
+constexpr std::string_view kBlockFields[] = {"instructions", "gate_count", "depth"};
+const RecordShape kBlockShape{"struct CodeBlock", "struct CodeBlock with 3 elements",
+                              kBlockFields};
+
+// An unsigned decimal key: an optional `+`, then digits (leading zeros
+// allowed), below 2^64.
+bool parse_map_key(std::string_view text, uint64_t& out) {
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty()) return false;
+  uint64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    const auto digit = static_cast<uint64_t>(c - '0');
+    if (value > (UINT64_MAX - digit) / 10) return false;
+    value = value * 10 + digit;
+  }
+  out = value;
+  return true;
+}
+
+bool read_gate_count(JsonReader& reader, GateCount& out) {
+  if (reader.peek() != '{') return reader.fail_invalid_type("a map");
+  const bool entries = read_object_entries(reader, [&](std::string_view text) {
+    uint64_t key = 0;
+    if (!parse_map_key(text, key)) {
+      return reader.fail("invalid type: string \"" + std::string(text) + "\", expected u64");
+    }
+    uint64_t count = 0;
+    if (!reader.expect_colon() || !reader.read_u64(count)) return false;
+    out.insert_or_assign(key, count);  // a repeated key keeps its last value
+    return true;
+  });
+  if (!entries) return false;
+  reader.close_object();
+  return true;
+}
+
+}  // namespace
+
+void write_code_block_json(const CodeBlock& block, ByteBuffer& out) {
+  write_json_raw("{\"instructions\":", out);
+  write_json_array(block.instructions, out, write_instruction_json);
+  write_json_raw(",\"gate_count\":{", out);
+  bool first = true;
+  for (const auto& [qubits, count] : block.gate_count) {
+    write_json_raw(first ? "\"" : ",\"", out);
+    first = false;
+    write_json_u64(qubits, out);
+    write_json_raw("\":", out);
+    write_json_u64(count, out);
+  }
+  write_json_raw("},\"depth\":", out);
+  write_json_u64(block.depth, out);
+  out.push_back('}');
+}
+
+bool read_code_block_json(JsonReader& reader, CodeBlock& out) {
+  return read_record(reader, kBlockShape, [&](std::size_t field) {
+    switch (field) {
+      case 0:
+        return reader.read_array("a sequence", [&] {
+          out.instructions.emplace_back();
+          return read_instruction_json(reader, out.instructions.back());
+        });
+      case 1:
+        return read_gate_count(reader, out.gate_count);
+      default:
+        return reader.read_u64(out.depth);
+    }
+  });
+}
+
+void write_quantum_code_json(std::span<const CodeBlock* const> blocks, ByteBuffer& out) {
+  write_json_array(blocks, out,
+                   [](const CodeBlock* block, ByteBuffer& o) { write_code_block_json(*block, o); });
+}
+
+Decoded<std::vector<CodeBlock>> read_quantum_code_json(std::span<const uint8_t> input) {
+  return read_json_document<std::vector<CodeBlock>>(
+      input, [](JsonReader& reader, std::vector<CodeBlock>& blocks) {
+        return reader.read_array("a sequence", [&] {
+          blocks.emplace_back();
+          return read_code_block_json(reader, blocks.back());
+        });
+      });
+}
+
+}  // namespace plim::encoding
