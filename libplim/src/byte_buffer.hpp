@@ -68,6 +68,15 @@ class ByteBuffer {
   }
   void append(std::string_view text) { append(text.data(), text.size()); }
 
+  // Extends the buffer by `count` bytes left for the caller to fill, and
+  // returns where they start: fixed-size writers fill reserved room in place.
+  uint8_t* append_uninitialized(std::size_t count) {
+    if (capacity_ - size_ < count) grow(size_ + count);
+    uint8_t* start = data_.get() + size_;
+    size_ += count;
+    return start;
+  }
+
   void clear() noexcept { size_ = 0; }
 
  private:

@@ -1,0 +1,19 @@
+#include "libplim/src/encoding/bin_primitives.hpp"
+
+#include <string>
+
+namespace plim::encoding::bin {
+
+void fail_short_input() { throw Failure{"unexpected end of input"}; }
+
+void fail_invalid_value(uint64_t found, std::string_view expected) {
+  std::string description = "invalid value: integer `" + std::to_string(found) + "`, expected ";
+  description += expected;
+  throw Failure{std::move(description)};
+}
+
+void fail_invalid_utf8() {
+  throw Failure{"invalid value: byte sequence that is not valid UTF-8, expected a string"};
+}
+
+}  // namespace plim::encoding::bin
