@@ -47,7 +47,11 @@ int run_superposition(int sim_mode, unsigned qubits, unsigned spread) {
   Future* future = nullptr;
   plim_process_measure(process, handles.data(), 1, &future);
   plim_process_prepare_for_execution(process);
-  return fenn_run_and_set_result(process, sim_mode);
+  const int code = fenn_run_and_set_result(process, sim_mode);
+  for (Qubit* qubit : handles) plim_qubit_delete(qubit);
+  plim_future_delete(future);
+  plim_process_delete(process);
+  return code;
 }
 
 class MemoryLimit : public ::testing::Test {
