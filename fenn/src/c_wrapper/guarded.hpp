@@ -1,0 +1,20 @@
+// No exception crosses the C interface: whatever escapes an operation (in
+// practice, memory exhausted on the way) is reported as UndefinedError.
+#pragma once
+
+#include <cstdint>
+
+#include "fenn/src/quantum_execution/fenn_error.hpp"
+
+namespace fenn {
+
+template <class Body>
+int32_t guarded(const Body& body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    return error_code(FennError::UndefinedError);
+  }
+}
+
+}  // namespace fenn

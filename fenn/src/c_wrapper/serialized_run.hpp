@@ -1,0 +1,59 @@
+// The serialised road shared by the simulator's and the external back end's
+// C functions: decode code and metrics, build a back end, run, release the
+// back end, encode the result in the inputs' encoding.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "fenn/src/quantum_execution/backend.hpp"
+#include "fenn/src/quantum_execution/engine.hpp"
+#include "libplim/src/byte_buffer.hpp"
+#include "libplim/src/encoding/serialize.hpp"
+#include "libplim/src/model.hpp"
+
+namespace fenn {
+
+struct DecodedInputs {
+  std::vector<plim::CodeBlock> blocks;
+  std::vector<const plim::CodeBlock*> references;
+  plim::Metrics metrics;
+};
+
+// Bytes that are not a document of the named encoding are answered with
+// UndefinedDataType: no code names malformed input, and this one tells the
+// host that the bytes are not data of the type it gave.
+inline FennResult<DecodedInputs> decode_inputs(std::span<const uint8_t> code,
+                                               std::span<const uint8_t> metrics,
+                                               plim::DataType type) {
+  auto blocks = plim::encoding::decode_quantum_code(code, type);
+  if (!blocks) return plim::Unexpected{FennError::UndefinedDataType};
+  DecodedInputs inputs;
+  inputs.blocks = std::move(*blocks);
+  inputs.references = plim::encoding::block_references(inputs.blocks);
+  auto decoded_metrics = plim::encoding::decode_metrics(metrics, type);
+  if (!decoded_metrics) return plim::Unexpected{FennError::UndefinedDataType};
+  inputs.metrics = std::move(*decoded_metrics);
+  return inputs;
+}
+
+// Builds B from the decoded metrics, runs, releases B before the result is
+// encoded, and hands out the encoded bytes.
+template <QuantumExecution B>
+FennResult<plim::ByteBuffer> run_decoded(const DecodedInputs& inputs, plim::DataType type) {
+  FennResult<plim::ResultData> result = [&]() -> FennResult<plim::ResultData> {
+    auto backend = B::create(inputs.metrics);
+    if (!backend) return plim::Unexpected{backend.error()};
+    return run(*backend, inputs.references, inputs.metrics);
+  }();
+  if (!result) return plim::Unexpected{result.error()};
+  return plim::encoding::encode_result(*result, type);
+}
+
+// Reads two encoded inputs given as pointer and length.
+inline std::span<const uint8_t> input_bytes(const uint8_t* data, uint64_t size) noexcept {
+  return size == 0 ? std::span<const uint8_t>{} : std::span<const uint8_t>{data, size};
+}
+
+}  // namespace fenn
