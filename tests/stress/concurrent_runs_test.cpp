@@ -39,9 +39,11 @@ Outcome run_program(int64_t pattern, unsigned ghz_size, Road road, uint64_t pid)
   EXPECT_EQ(plim_process_new(pid, &process), 0);
   std::vector<Qubit*> qubits(kPatternBits + ghz_size);
   for (Qubit*& qubit : qubits) EXPECT_EQ(plim_process_allocate_qubit(process, false, &qubit), 0);
-  for (unsigned i = 0; i < kPatternBits; ++i)
-    if ((pattern >> i) & 1)
+  for (unsigned i = 0; i < kPatternBits; ++i) {
+    if ((pattern >> i) & 1) {
       EXPECT_EQ(plim_process_apply_gate(process, PLIM_GATE_PAULI_X, 0.0, qubits[i]), 0);
+    }
+  }
   Qubit** ghz = qubits.data() + kPatternBits;
   EXPECT_EQ(plim_process_apply_gate(process, PLIM_GATE_HADAMARD, 0.0, ghz[0]), 0);
   for (unsigned i = 1; i < ghz_size; ++i) {
