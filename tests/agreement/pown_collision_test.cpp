@@ -1,0 +1,83 @@
+// pown calls whose register images collide (a modulus of 1 sends every y to
+// 0 once x >= 1): the three back ends and the reference all keep the higher
+// source, and a source without amplitude moves nothing.
+#include <string>
+#include <vector>
+
+#include "tests/agreement/agreement_support.hpp"
+#include "tests/support/reference_state.hpp"
+
+namespace agreement_test {
+namespace {
+
+constexpr unsigned kQubits = 4;
+
+// Allocated in order, qubit q takes position n-1-q.
+uint64_t qubit_at(unsigned position) { return kQubits - 1 - position; }
+
+struct Case {
+  const char* name;
+  std::vector<double> ry_angles;  // per position; 0 leaves the position at |0>
+  std::vector<unsigned> target_positions;
+  uint64_t base;
+};
+
+template <class B>
+Amplitudes final_dump(const Program& program, const char* name) {
+  const auto result = program.run<B>();
+  if (!result) {
+    ADD_FAILURE() << name << " failed with code " << static_cast<int>(result.error());
+    return {};
+  }
+  return as_map(result->dump.at(0));
+}
+
+TEST(BackEndsAgree, CollidingPownImagesKeepTheHigherSource) {
+  const Case cases[] = {
+      {"every source holds amplitude", {0.7, 1.9, 2.5, 0.4}, {0, 1}, 7},
+      {"the higher colliding source is empty", {0.0, 1.9, 2.5, 0.4}, {0, 1}, 7},
+      {"exchanges around the call", {0.7, 1.9, 2.5, 0.4}, {2, 0, 1}, 5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Program program(kQubits, 1);
+    program.metrics.plugins.insert("pown");
+    reference::State expected(kQubits);
+    for (unsigned q = 0; q < kQubits; ++q) program.add(plim::Alloc{false, q});
+    for (unsigned p = 0; p < kQubits; ++p) {
+      if (c.ry_angles[p] == 0.0) continue;
+      program.add(plim::Gate{plim::RY{c.ry_angles[p]}, qubit_at(p), {}});
+      expected.apply(reference::ry(c.ry_angles[p]), p);
+    }
+    std::vector<uint64_t> targets;
+    for (unsigned p : c.target_positions) targets.push_back(qubit_at(p));
+    program.add(plim::Plugin{"pown", targets, std::to_string(c.base) + " 1"});
+    expected.pown(c.target_positions, c.base, 1);
+    program.add(plim::Dump{{0, 1, 2, 3}, 0});  // the word is the position index
+    program.add(plim::End{plim::Halt{}});
+
+    Amplitudes reference_entries;
+    for (std::size_t i = 0; i < expected.size(); ++i) reference_entries[i] = expected[i];
+    const uint64_t states = uint64_t{1} << kQubits;
+    expect_same(final_dump<DenseSimulator>(program, "dense"), reference_entries, states, "dense");
+    expect_same(final_dump<SparseSimulator>(program, "sparse"), reference_entries, states, "sparse");
+    expect_same(final_dump<ExternalBackend>(program, "external"), reference_entries, states, "external");
+  }
+}
+
+// The reference derives the exchanges the way the plug-in does.
+TEST(ReferencePown, SwapListsOfKnownTargets) {
+  using Swaps = std::vector<std::pair<unsigned, unsigned>>;
+  const std::pair<std::vector<unsigned>, Swaps> cases[] = {
+      {{0, 1, 2}, {}},
+      {{1, 0}, {{0, 0}}},
+      {{2, 0, 1}, {{0, 0}, {1, 1}, {2, 0}}},
+      {{1, 2, 0}, {{0, 0}, {1, 0}}},
+      {{3, 2, 1, 0}, {{0, 0}, {1, 1}}},
+      {{0, 0}, {{1, 1}}},
+  };
+  for (const auto& [targets, swaps] : cases) EXPECT_EQ(reference::pown_swap_list(targets), swaps);
+}
+
+}  // namespace
+}  // namespace agreement_test
