@@ -1,6 +1,7 @@
 // Random circuits with controls and a pown call, run through the engine on
 // the dense simulator, the sparse simulator and the external back end: every
-// dump agrees between them and with the textbook reference. Unitary gates
+// dump agrees between them and with the textbook reference, and so does the
+// state left by a final measurement, given the outcome each back end drew. Unitary gates
 // run on the two simulators only, with symmetric matrices so that the dense
 // (column by column) and the sparse (row by row) reading are the same matrix.
 #include <algorithm>
@@ -27,7 +28,7 @@ struct PownPlan {
 class RandomCircuit {
  public:
   RandomCircuit(unsigned qubits, uint64_t seed, bool with_unitary)
-      : qubits_(qubits), rng_(seed), with_unitary_(with_unitary), program_(qubits, 2), reference_(qubits) {
+      : qubits_(qubits), rng_(seed), with_unitary_(with_unitary), program_(qubits, 3, 2), reference_(qubits) {
     // Allocated in order, qubit q takes position n-1-q.
     for (unsigned q = 0; q < qubits; ++q) program_.add(plim::Alloc{false, q});
     if (qubits >= 3) plan_pown();
@@ -39,11 +40,15 @@ class RandomCircuit {
       if (n < gates) add_gate(pown_ && n < pown_->step);
     }
     add_dump(1);
+    add_measurement();
     program_.add(plim::End{plim::Halt{}});
   }
 
   const Program& program() const { return program_; }
   const Amplitudes& expected(std::size_t dump) const { return expected_[dump]; }
+  // The last dump, taken after one qubit is measured with this outcome.
+  const Amplitudes& expected_after(int64_t outcome) const { return collapsed_[outcome]; }
+  double probability(int64_t outcome) const { return outcome == 1 ? p1_ : 1.0 - p1_; }
 
  private:
   uint64_t position(uint64_t qubit) const { return qubits_ - 1 - qubit; }
@@ -88,19 +93,46 @@ class RandomCircuit {
                               std::to_string(pown_->base) + " " + std::to_string(pown_->modulus)});
   }
 
-  // All qubits in random order; the expected entries keyed the way the dump
-  // packs them (the last listed qubit is bit 0).
-  void add_dump(std::size_t output) {
+  // All qubits in random order.
+  std::vector<uint64_t> random_listing() {
     std::vector<uint64_t> listed(qubits_);
     std::iota(listed.begin(), listed.end(), uint64_t{0});
     std::shuffle(listed.begin(), listed.end(), rng_);
-    Amplitudes& expected = expected_[output];
-    for (std::size_t index = 0; index < reference_.size(); ++index) {
+    return listed;
+  }
+
+  // The entries of `state` keyed the way a dump of `listed` packs them (the
+  // last listed qubit is bit 0).
+  Amplitudes keyed(const reference::State& state, const std::vector<uint64_t>& listed) const {
+    Amplitudes entries;
+    for (std::size_t index = 0; index < state.size(); ++index) {
       uint64_t word = 0;
       for (uint64_t qubit : listed) word = (word << 1) | ((index >> position(qubit)) & 1);
-      expected[word] = reference_[index];
+      entries[word] = state[index];
     }
+    return entries;
+  }
+
+  void add_dump(std::size_t output) {
+    const std::vector<uint64_t> listed = random_listing();
+    expected_[output] = keyed(reference_, listed);
     program_.add(plim::Dump{listed, output});
+  }
+
+  // One qubit measured into future 1, then dump 2; what that dump holds
+  // depends on the outcome each back end draws.
+  void add_measurement() {
+    const uint64_t qubit = pick(qubits_);
+    const unsigned at = static_cast<unsigned>(position(qubit));
+    p1_ = reference_.probability_of_one(at);
+    program_.add(plim::Measure{{qubit}, 1});
+    const std::vector<uint64_t> listed = random_listing();
+    for (unsigned outcome = 0; outcome < 2; ++outcome) {
+      reference::State state = reference_;
+      if (probability(outcome) > 0.0) state.collapse(at, outcome);
+      collapsed_[outcome] = keyed(state, listed);
+    }
+    program_.add(plim::Dump{listed, 2});
   }
 
   void add(plim::QuantumGate gate, uint64_t target, std::vector<uint64_t> controls) {
@@ -158,18 +190,28 @@ class RandomCircuit {
   reference::State reference_;
   std::optional<PownPlan> pown_;
   Amplitudes expected_[2];
+  Amplitudes collapsed_[2];
+  double p1_ = 0.0;
+};
+
+// One back end's dumps and measured outcome; no dumps when the run failed.
+struct BackEndRun {
+  const char* name;
+  std::vector<Amplitudes> dumps;
+  int64_t outcome = 0;
 };
 
 template <class B>
-std::vector<Amplitudes> dumps_of(const Program& program, const char* name) {
+BackEndRun run_on(const Program& program, const char* name) {
+  BackEndRun run{name, {}};
   const auto result = program.run<B>();
   if (!result) {
     ADD_FAILURE() << name << " failed with code " << static_cast<int>(result.error());
-    return {};
+    return run;
   }
-  std::vector<Amplitudes> dumps;
-  for (const auto& data : result->dump) dumps.push_back(as_map(data));
-  return dumps;
+  for (const auto& data : result->dump) run.dumps.push_back(as_map(data));
+  run.outcome = result->future.at(1);
+  return run;
 }
 
 struct Case {
@@ -193,22 +235,26 @@ TEST(BackEndsAgree, RandomCircuitsMatchEachOtherAndTheReference) {
       const RandomCircuit circuit(c.qubits, full_seed, c.with_unitary);
       const uint64_t states = uint64_t{1} << c.qubits;
 
-      std::vector<std::pair<const char*, std::vector<Amplitudes>>> runs;
-      runs.emplace_back("dense", dumps_of<DenseSimulator>(circuit.program(), "dense"));
-      runs.emplace_back("sparse", dumps_of<SparseSimulator>(circuit.program(), "sparse"));
-      if (!c.with_unitary)
-        runs.emplace_back("external", dumps_of<ExternalBackend>(circuit.program(), "external"));
+      std::vector<BackEndRun> runs;
+      runs.push_back(run_on<DenseSimulator>(circuit.program(), "dense"));
+      runs.push_back(run_on<SparseSimulator>(circuit.program(), "sparse"));
+      if (!c.with_unitary) runs.push_back(run_on<ExternalBackend>(circuit.program(), "external"));
+      std::erase_if(runs, [](const BackEndRun& run) { return run.dumps.size() != 3; });
 
-      for (std::size_t dump = 0; dump < 2; ++dump) {
-        for (std::size_t i = 0; i < runs.size(); ++i) {
-          const auto& [name, dumps] = runs[i];
-          if (dumps.size() != 2) continue;
-          expect_same(dumps[dump], circuit.expected(dump), states,
-                      std::string(name) + " against the reference, dump " + std::to_string(dump));
+      for (std::size_t i = 0; i < runs.size(); ++i) {
+        const BackEndRun& run = runs[i];
+        ASSERT_TRUE(run.outcome == 0 || run.outcome == 1) << run.name << " measured " << run.outcome;
+        EXPECT_GT(circuit.probability(run.outcome), 1e-9) << run.name << " drew an impossible outcome";
+        for (std::size_t dump = 0; dump < 3; ++dump) {
+          const Amplitudes& expected =
+              dump < 2 ? circuit.expected(dump) : circuit.expected_after(run.outcome);
+          expect_same(run.dumps[dump], expected, states,
+                      std::string(run.name) + " against the reference, dump " + std::to_string(dump));
           for (std::size_t j = i + 1; j < runs.size(); ++j) {
-            if (runs[j].second.size() != 2) continue;
-            expect_same(dumps[dump], runs[j].second[dump], states,
-                        std::string(name) + " against " + runs[j].first + ", dump " + std::to_string(dump));
+            if (dump == 2 && runs[j].outcome != run.outcome) continue;
+            expect_same(
+                run.dumps[dump], runs[j].dumps[dump], states,
+                std::string(run.name) + " against " + runs[j].name + ", dump " + std::to_string(dump));
           }
         }
       }
