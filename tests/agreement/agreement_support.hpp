@@ -78,6 +78,17 @@ inline Amplitudes as_map(const plim::DumpData& data) {
   return entries;
 }
 
+// Dump 0 of a run of `program` on B; empty, with a failure, when the run fails.
+template <class B>
+Amplitudes first_dump(const Program& program, const char* name) {
+  const auto result = program.run<B>();
+  if (!result) {
+    ADD_FAILURE() << name << " failed with code " << static_cast<int>(result.error());
+    return {};
+  }
+  return as_map(result->dump.at(0));
+}
+
 inline C amplitude_at(const Amplitudes& entries, uint64_t state) {
   const auto found = entries.find(state);
   return found == entries.end() ? C(0.0, 0.0) : found->second;
