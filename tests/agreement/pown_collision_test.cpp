@@ -1,6 +1,8 @@
-// pown calls whose register images collide (a modulus of 1 sends every y to
-// 0 once x >= 1): the three back ends and the reference all keep the higher
-// source, and a source without amplitude moves nothing.
+// pown calls on a state where every basis state holds amplitude: images
+// that collide (a modulus of 1 sends every y to 0 once x >= 1; base 2 and
+// modulus 3 send 5 and 7 to 6), where the three back ends and the reference
+// all keep the higher source and a source without amplitude moves nothing,
+// and calls that move nothing at all.
 #include <string>
 #include <vector>
 
@@ -20,13 +22,19 @@ struct Case {
   std::vector<double> ry_angles;  // per position; 0 leaves the position at |0>
   std::vector<unsigned> target_positions;
   uint64_t base;
+  uint64_t modulus;
 };
 
 TEST(BackEndsAgree, CollidingPownImagesKeepTheHigherSource) {
+  const std::vector<double> spread{0.7, 1.9, 2.5, 0.4};
   const Case cases[] = {
-      {"every source holds amplitude", {0.7, 1.9, 2.5, 0.4}, {0, 1}, 7},
-      {"the higher colliding source is empty", {0.0, 1.9, 2.5, 0.4}, {0, 1}, 7},
-      {"exchanges around the call", {0.7, 1.9, 2.5, 0.4}, {2, 0, 1}, 5},
+      {"every source holds amplitude", spread, {0, 1}, 7, 1},
+      {"the higher colliding source is empty", {0.0, 1.9, 2.5, 0.4}, {0, 1}, 7, 1},
+      {"exchanges around the call", spread, {2, 0, 1}, 5, 1},
+      {"unreduced products over the whole register", spread, {0, 1, 2, 3}, 2, 3},
+      {"no targets", spread, {}, 7, 15},
+      {"modulus wider than the register", spread, {0, 1}, 7, 15},
+      {"base 1", spread, {0, 1, 2, 3}, 1, 3},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -41,8 +49,8 @@ TEST(BackEndsAgree, CollidingPownImagesKeepTheHigherSource) {
     }
     std::vector<uint64_t> targets;
     for (unsigned p : c.target_positions) targets.push_back(qubit_at(p));
-    program.add(plim::Plugin{"pown", targets, std::to_string(c.base) + " 1"});
-    expected.pown(c.target_positions, c.base, 1);
+    program.add(plim::Plugin{"pown", targets, std::to_string(c.base) + " " + std::to_string(c.modulus)});
+    expected.pown(c.target_positions, c.base, c.modulus);
     program.add(plim::Dump{{0, 1, 2, 3}, 0});  // the word is the position index
     program.add(plim::End{plim::Halt{}});
 

@@ -123,8 +123,11 @@ class State {
   // modulus; each nonzero amplitude moves from |x, y> to
   // |x, y * (base^x mod modulus)>, the qubits above k unchanged; where two
   // sources meet the higher index wins; then the same exchanges again.
-  // Throws when an image leaves the register (outside the call's contract).
+  // Throws when an image leaves the register (outside the call's contract)
+  // and for moduli above 2^32, where the plug-in's wrapping products part
+  // from the true power.
   void pown(const std::vector<unsigned>& targets, uint64_t base, uint64_t modulus) {
+    if (modulus > (uint64_t{1} << 32)) throw std::out_of_range("modulus above 2^32");
     const auto swaps = pown_swap_list(targets);
     for (auto [a, b] : swaps) swap(a, b);
     const std::size_t k = targets.size();
@@ -134,8 +137,9 @@ class State {
     std::vector<C> moved(amplitudes_.size());
     for (std::size_t i = 0; i < amplitudes_.size(); ++i) {
       if (amplitudes_[i] == C(0.0, 0.0)) continue;
-      const std::size_t x = (i & mask) >> nbits;
-      const std::size_t y = i & ((std::size_t{1} << nbits) - 1);
+      const std::size_t j = i & mask;
+      const std::size_t x = j >> nbits;
+      const std::size_t y = j & ((std::size_t{1} << nbits) - 1);
       const std::size_t image = (x << nbits) | (y * true_pow_mod(base, x, modulus));
       if (image > mask) throw std::out_of_range("pown image beyond the register");
       moved[(i & ~mask) | image] = amplitudes_[i];
