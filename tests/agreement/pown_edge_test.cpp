@@ -25,7 +25,7 @@ struct Case {
   uint64_t modulus;
 };
 
-TEST(BackEndsAgree, CollidingPownImagesKeepTheHigherSource) {
+TEST(BackEndsAgree, PownOnAStateThatHoldsEveryBasisState) {
   const std::vector<double> spread{0.7, 1.9, 2.5, 0.4};
   const Case cases[] = {
       {"every source holds amplitude", spread, {0, 1}, 7, 1},
