@@ -5,7 +5,7 @@
 #include "fenn/src/dense/engine_dense.hpp"
 #include "libplim/src/code_block.hpp"
 #include "tests/dense/dense_fixture.hpp"
-#include "tests/support/reference_state.hpp"
+#include "tests/support/reference_gates.hpp"
 
 namespace dense_test {
 namespace {
@@ -48,26 +48,6 @@ RandomGate random_gate(std::mt19937_64& rng, unsigned qubits) {
   return g;
 }
 
-reference::Matrix2 textbook(const plim::QuantumGate& gate) {
-  using namespace reference;
-  switch (gate.index()) {
-    case 0: return pauli_x();
-    case 1: return pauli_y();
-    case 2: return pauli_z();
-    case 3: return hadamard();
-    case 4: return phase(std::get<plim::Phase>(gate).angle);
-    case 5: return rx(std::get<plim::RX>(gate).angle);
-    case 6: return ry(std::get<plim::RY>(gate).angle);
-    case 7: return rz(std::get<plim::RZ>(gate).angle);
-    default: {
-      // Stored m0, m1, m2, m3 are read column by column.
-      const auto& m = std::get<plim::Unitary>(gate).matrix;
-      auto c = [](plim::Complex z) { return C(z.re, z.im); };
-      return {c(m[0]), c(m[2]), c(m[1]), c(m[3])};
-    }
-  }
-}
-
 void apply(DenseSimulator& sim, const RandomGate& g) {
   const Positions& c = g.controls;
   switch (g.gate.index()) {
@@ -100,7 +80,8 @@ TEST(DenseAgainstReference, RandomCircuitsWithControls) {
       for (int n = 0; n < gates; ++n) {
         const RandomGate g = random_gate(rng, qubits);
         apply(sim, g);
-        expected.apply(textbook(g.gate), static_cast<unsigned>(g.target), g.controls);
+        const auto matrix = reference::textbook(g.gate, reference::UnitaryReading::Columns);
+        expected.apply(matrix, static_cast<unsigned>(g.target), g.controls);
       }
       const auto state = sim.state();
       for (std::size_t i = 0; i < state.size(); ++i) {

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "tests/sparse/sparse_support.hpp"
+#include "tests/support/reference_state.hpp"
 
 using namespace sparse_test;
 using C = std::complex<double>;
@@ -17,7 +18,7 @@ constexpr double kTolerance = 1e-9;
 
 struct Circuit {
   SparseSimulator simulator;
-  TextbookState reference;
+  reference::State reference;
   Positions positions;  // reference qubit i is simulator position positions[i]
   std::mt19937_64 random;
 
@@ -39,41 +40,35 @@ struct Circuit {
     Positions control_positions;
     for (unsigned c : controls) control_positions.push_back(position(c));
     const uint64_t t = position(target);
-    const C i{0.0, 1.0};
-    auto both = [&](C u00, C u01, C u10, C u11) { reference.apply(u00, u01, u10, u11, target, controls); };
+    auto both = [&](const reference::Matrix2& matrix) { reference.apply(matrix, target, controls); };
 
     switch (random() % 9) {
-      case 0: simulator.pauli_x(t, control_positions); both(0, 1, 1, 0); break;
-      case 1: simulator.pauli_y(t, control_positions); both(0, -i, i, 0); break;
-      case 2: simulator.pauli_z(t, control_positions); both(1, 0, 0, -1); break;
-      case 3: {
-        simulator.hadamard(t, control_positions);
-        const double r = 1.0 / std::sqrt(2.0);
-        both(r, r, r, -r);
-        break;
-      }
+      case 0: simulator.pauli_x(t, control_positions); both(reference::pauli_x()); break;
+      case 1: simulator.pauli_y(t, control_positions); both(reference::pauli_y()); break;
+      case 2: simulator.pauli_z(t, control_positions); both(reference::pauli_z()); break;
+      case 3: simulator.hadamard(t, control_positions); both(reference::hadamard()); break;
       case 4: {
         const double l = angle();
         simulator.phase(l, t, control_positions);
-        both(1, 0, 0, std::polar(1.0, l));
+        both(reference::phase(l));
         break;
       }
       case 5: {
         const double a = angle();
         simulator.rx(a, t, control_positions);
-        both(std::cos(a / 2), -i * std::sin(a / 2), -i * std::sin(a / 2), std::cos(a / 2));
+        both(reference::rx(a));
         break;
       }
       case 6: {
         const double a = angle();
         simulator.ry(a, t, control_positions);
-        both(std::cos(a / 2), -std::sin(a / 2), std::sin(a / 2), std::cos(a / 2));
+        both(reference::ry(a));
         break;
       }
       case 7: {
         const double a = angle();
         simulator.rz(a, t, control_positions);
-        both(std::polar(1.0, -a / 2), 0, 0, std::polar(1.0, a / 2));
+        both(reference::rz(a));
         break;
       }
       default: {
@@ -85,7 +80,7 @@ struct Circuit {
         const C u11 = std::polar(std::cos(gamma / 2), alpha + (beta + delta) / 2);
         auto cx = [](C z) { return plim::Complex{z.real(), z.imag()}; };
         simulator.unitary({cx(u00), cx(u01), cx(u10), cx(u11)}, t, control_positions);
-        both(u00, u01, u10, u11);
+        both({u00, u01, u10, u11});
         break;
       }
     }
@@ -136,7 +131,7 @@ TEST(SparseRandomCircuits, AgreeWithTextbookStateVector) {
   for (const auto& c : cases) {
     for (uint64_t seed = 1; seed <= 6; ++seed) {
       SCOPED_TRACE(std::to_string(c.qubits) + " qubits, seed " + std::to_string(seed));
-      Circuit circuit{make_simulator(c.qubits), TextbookState(static_cast<unsigned>(c.positions.size())),
+      Circuit circuit{make_simulator(c.qubits), reference::State(static_cast<unsigned>(c.positions.size())),
                       c.positions, std::mt19937_64(seed * 7919 + c.qubits)};
       for (int step = 0; step < 120; ++step) {
         circuit.random_gate();

@@ -1,0 +1,121 @@
+// Processes built through the builder and run in place on each back end: a
+// GHZ state at the external library's largest register, its refusal one
+// qubit above, and a measured Bell pair.
+#include <cmath>
+#include <memory>
+#include <set>
+
+#include "libplim/src/process.hpp"
+#include "tests/agreement/agreement_support.hpp"
+
+namespace agreement_test {
+namespace {
+
+using plim::PlimError;
+
+struct Built {
+  std::unique_ptr<Process> process = std::make_unique<Process>(1);
+  std::vector<std::unique_ptr<Qubit>> qubits;
+
+  explicit Built(unsigned count) {
+    for (unsigned q = 0; q < count; ++q) {
+      auto made = process->allocate_qubit(false);
+      EXPECT_TRUE(made.has_value());
+      qubits.push_back(std::move(made).value());
+    }
+  }
+
+  std::vector<Qubit*> list() const {
+    std::vector<Qubit*> all;
+    for (const auto& q : qubits) all.push_back(q.get());
+    return all;
+  }
+
+  // H on the first qubit, then a CNOT from each qubit to the next.
+  void entangle() {
+    ASSERT_EQ(process->apply_gate(plim::Hadamard{}, *qubits[0]), PlimError::Success);
+    for (std::size_t q = 0; q + 1 < qubits.size(); ++q) {
+      Qubit* control[] = {qubits[q].get()};
+      ASSERT_EQ(process->ctrl_push(control), PlimError::Success);
+      ASSERT_EQ(process->apply_gate(plim::PauliX{}, *qubits[q + 1]), PlimError::Success);
+      ASSERT_EQ(process->ctrl_pop(), PlimError::Success);
+    }
+  }
+};
+
+// |0...0> + |1...1> over every qubit, built and dumped through the builder.
+struct Ghz : Built {
+  std::unique_ptr<Dump> dump;
+
+  explicit Ghz(unsigned count) : Built(count) {
+    entangle();
+    auto made = process->dump(list());
+    EXPECT_TRUE(made.has_value());
+    dump = std::move(made).value();
+    EXPECT_EQ(process->prepare_for_execution(), PlimError::Success);
+  }
+};
+
+template <class B>
+void expect_ghz(unsigned count, const char* name) {
+  SCOPED_TRACE(name);
+  Ghz ghz(count);
+  const fenn::Status status = fenn::run_and_set_result<B>(*ghz.process);
+  ASSERT_TRUE(status.has_value()) << "code " << static_cast<int>(status.error());
+  ASSERT_TRUE(ghz.dump->value->has_value());
+  const Amplitudes entries = as_map(**ghz.dump->value);
+  const uint64_t all_ones = (uint64_t{1} << count) - 1;
+  const double half = 1.0 / std::sqrt(2.0);
+  EXPECT_EQ(entries.size(), 2u);
+  for (uint64_t state : {uint64_t{0}, all_ones}) {
+    const C a = amplitude_at(entries, state);
+    EXPECT_NEAR(a.real(), half, kTolerance) << "state " << state;
+    EXPECT_NEAR(a.imag(), 0.0, kTolerance) << "state " << state;
+  }
+}
+
+TEST(BackEndsAgree, FiftyQubitGhzState) {
+  expect_ghz<ExternalBackend>(50, "external");
+  expect_ghz<SparseSimulator>(50, "sparse");
+}
+
+TEST(BackEndsAgree, ExternalRefusesFiftyOneQubits) {
+  Ghz ghz(51);
+  const fenn::Status status = fenn::run_and_set_result<ExternalBackend>(*ghz.process);
+  ASSERT_FALSE(status.has_value());
+  EXPECT_EQ(status.error(), fenn::FennError::TooManyQubits);
+  EXPECT_FALSE(ghz.dump->value->has_value());
+  // The sparse simulator has no such limit.
+  expect_ghz<SparseSimulator>(51, "sparse");
+}
+
+// Measured together, the two qubits of a Bell pair read 00 or 11; over many
+// runs both readings turn up.
+template <class B>
+void expect_bell_readings(const char* name) {
+  SCOPED_TRACE(name);
+  std::set<int64_t> seen;
+  for (int run = 0; run < 64; ++run) {
+    Built bell(2);
+    bell.entangle();
+    auto future = bell.process->measure(bell.list());
+    ASSERT_TRUE(future.has_value());
+    ASSERT_EQ(bell.process->prepare_for_execution(), PlimError::Success);
+    const fenn::Status status = fenn::run_and_set_result<B>(*bell.process);
+    ASSERT_TRUE(status.has_value()) << "code " << static_cast<int>(status.error());
+    ASSERT_TRUE((*future)->value->has_value());
+    const int64_t reading = **(*future)->value;
+    ASSERT_TRUE(reading == 0 || reading == 3) << "read " << reading;
+    seen.insert(reading);
+  }
+  EXPECT_EQ(seen.size(), 2u) << "one reading only in 64 runs";
+}
+
+TEST(BackEndsAgree, MeasuredBellPairReadsEqualBits) {
+  expect_bell_readings<DenseSimulator>("dense");
+  expect_bell_readings<SparseSimulator>("sparse");
+  expect_bell_readings<ExternalBackend>("external");
+}
+
+}  // namespace
+}  // namespace agreement_test
