@@ -1,21 +1,33 @@
 #!/usr/bin/env bash
-# Builds and runs every test: a plain build, then the same tests under
-# AddressSanitizer with UndefinedBehaviorSanitizer.
+# Builds and runs every test: a plain build (with valgrind's memcheck over a
+# representative subset), the same tests under AddressSanitizer with
+# UndefinedBehaviorSanitizer, the concurrency tests under ThreadSanitizer, and
+# a short bounded run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 jobs=$(nproc)
 
-run_suite() {  # name, extra cmake arguments...
-  local name=$1; shift
-  local dir=build/test-$name
-  echo "=== $name ==="
+configure_and_build() {  # folder, extra cmake arguments... (targets via $targets)
+  local dir=$1; shift
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIM_BUILD_BENCH=OFF "$@" >/dev/null
-  cmake --build "$dir" -j "$jobs"
-  ctest --test-dir "$dir" --output-on-failure -j "$jobs"
+  cmake --build "$dir" -j "$jobs" ${targets:+--target $targets}
 }
 
-run_suite plain
+echo "=== plain ==="
+configure_and_build build/test-plain
+ctest --test-dir build/test-plain --output-on-failure -j "$jobs"
+
+echo "=== address and undefined-behaviour sanitizers ==="
+configure_and_build build/test-asan-ubsan -DPLIM_SANITIZE=address,undefined
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  run_suite asan-ubsan -DPLIM_SANITIZE=address,undefined
+  ctest --test-dir build/test-asan-ubsan --output-on-failure -j "$jobs"
+
+echo "=== thread sanitizer (concurrent runs) ==="
+targets=stress_tests configure_and_build build/test-tsan -DPLIM_SANITIZE=thread
+TSAN_OPTIONS=halt_on_error=1 build/test-tsan/bin/stress_tests
+
+echo "=== fuzzing (bounded) ==="
+bash scripts/fuzz.sh
+
 echo "all tests passed"

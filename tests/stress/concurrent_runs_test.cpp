@@ -20,6 +20,18 @@ namespace {
 
 constexpr int kHostThreads = 8;
 
+#if defined(__SANITIZE_THREAD__)
+// Debian's libtbb is not built with ThreadSanitizer, so the hand-over of a
+// pass between its workers is invisible to it and every pass on the pool
+// would be reported. Under ThreadSanitizer the runs therefore stay below the
+// size at which passes go to the pool: what it checks is everything else that
+// concurrent runs share (per-thread generators, codecs, processes, the closed
+// library). The pool itself is exercised by the other builds.
+constexpr bool kThreadSanitizer = true;
+#else
+constexpr bool kThreadSanitizer = false;
+#endif
+
 enum class Road { DenseInPlace, SparseInPlace, ExternalInPlace, DenseJson, SparseBin, ExternalBin };
 constexpr Road kRoads[] = {Road::DenseInPlace, Road::SparseInPlace, Road::ExternalInPlace,
                            Road::DenseJson,    Road::SparseBin,     Road::ExternalBin};
@@ -115,7 +127,7 @@ TEST(ConcurrentRuns, EveryHostThreadGetsItsOwnCorrectResults) {
       for (int run = 0; run < kRunsPerThread; ++run) {
         const int64_t pattern = (t * 7 + run * 5) % 64;
         // Dense runs of 16 qubits use the pool; the others stay small.
-        const unsigned ghz_size = run % 3 == 0 ? 10 : 3;
+        const unsigned ghz_size = run % 3 == 0 && !kThreadSanitizer ? 10 : 3;
         const Road road = kRoads[(t + run) % std::size(kRoads)];
         const Outcome outcome = run_program(pattern, ghz_size, road, t * 1000 + run);
         const int64_t all_ones = (int64_t{1} << ghz_size) - 1;
@@ -142,6 +154,7 @@ std::size_t thread_count() {
 // Two host threads running dense passes large enough for the pool share its
 // one set of workers: both finish, and no second pool of threads appears.
 TEST(ConcurrentRuns, TwoHostThreadsShareTheOneWorkerPool) {
+  if (kThreadSanitizer) GTEST_SKIP() << "the pool's own library is not instrumented";
   const std::size_t before = thread_count();
   std::atomic<std::size_t> peak{0};
   std::atomic<bool> done{false};
