@@ -22,7 +22,7 @@
 #include "fenn/src/dense/passes.hpp"
 #include "fenn/src/runtime/worker_pool.hpp"
 
-using fenn::dense::Amplitude;
+using fenn::Amplitude;
 using fenn::dense::DenseSimulator;
 using Clock = std::chrono::steady_clock;
 

@@ -10,7 +10,7 @@
 
 namespace dense_test {
 
-using fenn::dense::Amplitude;
+using fenn::Amplitude;
 using fenn::dense::DenseSimulator;
 using Positions = std::vector<uint64_t>;
 

@@ -59,8 +59,8 @@ TEST(StateMapAccumulate, ThresholdOnSumsOnly) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   struct Case {
     const char* name;
-    fs::Amplitude first;
-    fs::Amplitude second;
+    fenn::Amplitude first;
+    fenn::Amplitude second;
     bool kept;
   };
   const Case cases[] = {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "fenn/src/dense/complex_math.hpp"
+#include "fenn/src/math/complex_math.hpp"
 
 namespace fenn::dense {
 

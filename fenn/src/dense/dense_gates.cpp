@@ -9,7 +9,6 @@ namespace fenn::dense {
 namespace {
 
 // The double nearest to 1/sqrt(2); 1.0 / std::sqrt(2.0) is one unit lower.
-constexpr double kHalfSqrt2 = 0.7071067811865476;
 
 ControlMask control_mask(Positions controls) {
   ControlMask ctl;

@@ -6,7 +6,6 @@ namespace fenn::sparse {
 namespace {
 
 // The double nearest to 1/sqrt(2); 1.0 / std::sqrt(2.0) is one ulp lower.
-constexpr double kHadamard = 0.7071067811865476;
 constexpr Amplitude kPlusI{0.0, 1.0};
 constexpr Amplitude kMinusI{-0.0, -1.0};
 
@@ -25,23 +24,23 @@ void SparseSimulator::pauli_y(uint64_t target, Positions controls) {
 
 void SparseSimulator::pauli_z(uint64_t target, Positions controls) {
   visit([&](auto& state) {
-    state.diagonal_pass(target, controls, [](bool b, Amplitude a) { return b ? neg(a) : a; });
+    state.diagonal_pass(target, controls, [](bool b, Amplitude a) { return b ? negate(a) : a; });
   });
 }
 
 void SparseSimulator::hadamard(uint64_t target, Positions controls) {
   visit([&](auto& state) {
     state.mixing_pass(
-        target, controls, [](bool, Amplitude a) { return scaled(a, kHadamard); },
+        target, controls, [](bool, Amplitude a) { return scale(kHalfSqrt2, a); },
         [](bool b, Amplitude a) {
-          const Amplitude half = scaled(a, kHadamard);
-          return b ? neg(half) : half;
+          const Amplitude half = scale(kHalfSqrt2, a);
+          return b ? negate(half) : half;
         });
   });
 }
 
 void SparseSimulator::phase(double angle, uint64_t target, Positions controls) {
-  const Amplitude factor = unit_phase(angle);
+  const Amplitude factor = exp_i(angle);
   visit([&](auto& state) {
     state.diagonal_pass(target, controls,
                         [factor](bool b, Amplitude a) { return b ? mul(a, factor) : a; });
@@ -73,8 +72,8 @@ void SparseSimulator::ry(double angle, uint64_t target, Positions controls) {
 }
 
 void SparseSimulator::rz(double angle, uint64_t target, Positions controls) {
-  const Amplitude when_one = unit_phase(angle * 0.5);
-  const Amplitude when_zero = unit_phase(angle * -0.5);
+  const Amplitude when_one = exp_i(angle * 0.5);
+  const Amplitude when_zero = exp_i(angle * -0.5);
   visit([&](auto& state) {
     state.diagonal_pass(target, controls, [=](bool b, Amplitude a) {
       return mul(a, b ? when_one : when_zero);

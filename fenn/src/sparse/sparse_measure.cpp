@@ -41,7 +41,7 @@ FennResult<uint8_t> SparseSimulator::measure(uint64_t position) {
       // The target grows only to the entries that stay.
       const std::size_t kept = one ? weight.ones : state.current().size() - weight.ones;
       state.rebuild(kept, [&](const uint64_t* words, Amplitude a, Map& out) {
-        if (bitwise::is_one(words, position) == one) out.insert(words, Unchanged{}, scaled(a, scale));
+        if (bitwise::is_one(words, position) == one) out.insert(words, Unchanged{}, fenn::scale(scale, a));
       });
       return outcome->bit;
     });

@@ -1,22 +1,27 @@
-// Complex arithmetic on amplitudes, spelt out so that every product and sum
-// is formed exactly as the simulators define it (no fused operations, no
-// library special-casing of infinities).
+// Complex arithmetic on amplitudes, shared by both simulators and spelt out
+// part by part so that every product and sum, signed zeros and not-a-number
+// values come out exactly as the gate rules define them (no fused
+// operations, no library special-casing of infinities).
 #pragma once
 
 #include <cmath>
 
 #include "libplim/src/model.hpp"
 
-namespace fenn::dense {
+namespace fenn {
 
 using Amplitude = plim::Complex;
+
+// The double nearest to 1/sqrt(2); 1.0 / std::sqrt(2.0) is one unit lower.
+inline constexpr double kHalfSqrt2 = 0.7071067811865476;
 
 // (a + bi)(c + di) = (ac - bd) + (ad + bc)i
 inline Amplitude mul(Amplitude x, Amplitude y) noexcept {
   return {x.re * y.re - x.im * y.im, x.re * y.im + x.im * y.re};
 }
 
-// A real factor multiplies both parts.
+// A real factor multiplies both parts (not the complex product with (f, 0),
+// which would differ for signed zeros).
 inline Amplitude scale(double factor, Amplitude x) noexcept { return {factor * x.re, factor * x.im}; }
 
 inline Amplitude add(Amplitude x, Amplitude y) noexcept { return {x.re + y.re, x.im + y.im}; }
@@ -52,4 +57,4 @@ inline double magnitude(Amplitude x) noexcept {
   return std::hypot(x.re, x.im);
 }
 
-}  // namespace fenn::dense
+}  // namespace fenn
