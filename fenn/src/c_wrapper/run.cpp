@@ -1,6 +1,5 @@
 // The simulator's C functions: run a prepared process in place, or run
 // encoded code and metrics and hand out an encoded result.
-#include <new>
 
 #include "fenn.h"
 #include "fenn/src/c_wrapper/guarded.hpp"
@@ -38,21 +37,16 @@ extern "C" int fenn_run_and_set_result(Process* process, int sim_mode) {
 extern "C" int fenn_run_serialized(const uint8_t* quantum_code, uint64_t quantum_code_size,
                                    const uint8_t* metrics, uint64_t metrics_size, int data_type,
                                    int sim_mode, Result** result) {
-  return fenn::guarded([&] {
-    const auto type = plim::data_type_from_int(data_type);
-    if (!type) return fenn::error_code(FennError::UndefinedDataType);
-    const auto inputs = fenn::decode_inputs(fenn::input_bytes(quantum_code, quantum_code_size),
-                                            fenn::input_bytes(metrics, metrics_size), *type);
-    if (!inputs) return fenn::error_code(inputs.error());
-    // The mode is examined only once both inputs have decoded.
-    if (!valid_sim_mode(sim_mode)) return fenn::error_code(FennError::UndefinedSimMode);
-    auto encoded = sim_mode == static_cast<int>(SimMode::Sparse)
-                       ? fenn::run_decoded<fenn::sparse::SparseSimulator>(*inputs, *type)
-                       : fenn::run_decoded<fenn::dense::DenseSimulator>(*inputs, *type);
-    if (!encoded) return fenn::error_code(encoded.error());
-    *result = new Result(std::move(*encoded));
-    return 0;
-  });
+  return fenn::serve_serialized(
+      fenn::input_bytes(quantum_code, quantum_code_size), fenn::input_bytes(metrics, metrics_size),
+      data_type, result,
+      [sim_mode](const fenn::DecodedInputs& inputs,
+                 plim::DataType type) -> fenn::FennResult<plim::ByteBuffer> {
+        if (!valid_sim_mode(sim_mode)) return plim::Unexpected{FennError::UndefinedSimMode};
+        return sim_mode == static_cast<int>(SimMode::Sparse)
+                   ? fenn::run_decoded<fenn::sparse::SparseSimulator>(inputs, type)
+                   : fenn::run_decoded<fenn::dense::DenseSimulator>(inputs, type);
+      });
 }
 
 extern "C" int fenn_result_get(Result* result, const uint8_t** data, uint64_t* size) {

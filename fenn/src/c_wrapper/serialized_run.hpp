@@ -7,6 +7,8 @@
 #include <span>
 #include <vector>
 
+#include "fenn/src/c_wrapper/guarded.hpp"
+#include "fenn/src/c_wrapper/result.hpp"
 #include "fenn/src/quantum_execution/backend.hpp"
 #include "fenn/src/quantum_execution/engine.hpp"
 #include "libplim/src/byte_buffer.hpp"
@@ -51,9 +53,28 @@ FennResult<plim::ByteBuffer> run_decoded(const DecodedInputs& inputs, plim::Data
   return plim::encoding::encode_result(*result, type);
 }
 
-// Reads two encoded inputs given as pointer and length.
+// Reads an encoded input given as pointer and length.
 inline std::span<const uint8_t> input_bytes(const uint8_t* data, uint64_t size) noexcept {
   return size == 0 ? std::span<const uint8_t>{} : std::span<const uint8_t>{data, size};
+}
+
+// The serialised road of a C function: the data type first, then both inputs
+// decoded, then `run` builds and runs a back end (and may still refuse, as an
+// unknown simulation mode does only now); the encoded answer goes to a new
+// Result, written through `out` only on success.
+template <class Run>
+int32_t serve_serialized(std::span<const uint8_t> code, std::span<const uint8_t> metrics,
+                         int data_type, Result** out, const Run& run) {
+  return guarded([&] {
+    const auto type = plim::data_type_from_int(data_type);
+    if (!type) return error_code(FennError::UndefinedDataType);
+    const auto inputs = decode_inputs(code, metrics, *type);
+    if (!inputs) return error_code(inputs.error());
+    FennResult<plim::ByteBuffer> encoded = run(*inputs, *type);
+    if (!encoded) return error_code(encoded.error());
+    *out = new Result(std::move(*encoded));
+    return error_code(FennError::Success);
+  });
 }
 
 }  // namespace fenn
