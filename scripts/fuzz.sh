@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
-# Builds the readers' fuzz targets with clang and libFuzzer and runs each for a
-# short, bounded time from its seed corpus. New inputs that the fuzzer finds
-# go to a scratch folder, so the kept seeds stay as they are.
-#   scripts/fuzz.sh [seconds per target, default 5] [target names...]
+# Builds the fuzz targets with clang and libFuzzer and runs each for a short,
+# bounded time from its seed corpus.
+#   scripts/fuzz.sh [--merge] [seconds per target, default 6] [target names...]
+# Without --merge, new inputs that the fuzzer finds go to a scratch folder, so
+# the kept corpora stay as they are. With --merge, the inputs that reach new
+# coverage are merged into fuzz/corpus/<target>/ afterwards (libFuzzer's
+# -merge=1), ready to be committed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds=${1:-5}
+merge=0
+if [ "${1:-}" = "--merge" ]; then
+  merge=1
+  shift
+fi
+seconds=${1:-6}
 shift || true
 dir=build/fuzz
 jobs=$(( $(nproc) < 8 ? $(nproc) : 8 ))
@@ -19,13 +27,20 @@ if [ ${#targets[@]} -eq 0 ]; then
   for corpus in fuzz/corpus/*/; do targets+=("$(basename "$corpus")"); done
 fi
 
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 for target in "${targets[@]}"; do
   echo "=== $target (${seconds}s) ==="
-  mkdir -p "$scratch/$target"
-  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    "$dir/bin/fuzz_$target" -max_total_time="$seconds" -rss_limit_mb=2048 \
-    -artifact_prefix="$dir/crash-$target-" "$scratch/$target" "fuzz/corpus/$target"
+  mkdir -p "$scratch/$target" "fuzz/corpus/$target"
+  # A run of bounded inputs lasts about a second at most (a time limit of 0
+  # seconds); anything near -timeout is a hang.
+  "$dir/bin/fuzz_$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
+    -max_len=4096 -artifact_prefix="$dir/crash-$target-" "$scratch/$target" "fuzz/corpus/$target"
+  if [ "$merge" -eq 1 ]; then
+    "$dir/bin/fuzz_$target" -merge=1 -timeout=20 -rss_limit_mb=2048 \
+      "fuzz/corpus/$target" "$scratch/$target"
+  fi
 done
 echo "fuzzing found nothing"
