@@ -11,6 +11,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "fenn.h"
@@ -151,8 +152,6 @@ class Sequence {
     return s;
   }
 
-  uint64_t pid_of(::Process* p) const { return p->pid; }
-
   // ------------------------------------------------------- the qubit model
   void check_qubit_flags() {
     for (const QubitEntry& q : qubits_) {
@@ -220,6 +219,24 @@ class Sequence {
   }
 
   // ----------------------------------------------------- building operations
+  // A new handle carries the next number of its kind and the process's pid.
+  // The readers are called directly, never through a pointer: the future
+  // readers are the qubit readers under a second name, and a call through a
+  // pointer of the future type would not match the definition's own type.
+  template <class T>
+  static void check_numbered(T* handle, uint64_t expected, const ::Process* p) {
+    uint64_t index = ~expected;
+    uint64_t pid = ~p->pid;
+    int answers = 0;
+    if constexpr (std::is_same_v<T, ::Qubit>)
+      answers = plim_qubit_index(handle, &index) | plim_qubit_pid(handle, &pid);
+    else if constexpr (std::is_same_v<T, ::Future>)
+      answers = plim_future_index(handle, &index) | plim_future_pid(handle, &pid);
+    else
+      answers = plim_label_index(handle, &index) | plim_label_pid(handle, &pid);
+    FUZZ_CHECK(answers == 0 && index == expected && pid == p->pid);
+  }
+
   template <class T>
   void deliver(int answer, T* out, T* sentinel, std::vector<T*>& pool) {
     if (answer != 0) {
@@ -259,9 +276,11 @@ class Sequence {
           ++expected_after_append.allocated_qubits;
           m.qubit_simultaneous = std::max(m.qubit_simultaneous, expected_after_append.allocated_qubits);
         }
-        FUZZ_CHECK(answer != 0 || reinterpret_cast<uintptr_t>(q) != 0x5e17);
-        if (answer == 0) qubits_.push_back({q, true, false});
-        else FUZZ_CHECK(q == sentinel);
+        FUZZ_CHECK((answer == 0) == (q != sentinel));
+        if (answer == 0) {
+          check_numbered(q, before.metrics.qubit_count, p);
+          qubits_.push_back({q, true, false});
+        }
         break;
       }
       case 7: {
@@ -329,6 +348,8 @@ class Sequence {
         if (operation < 0 || operation > 15) FUZZ_CHECK(answer == code(PlimError::UndefinedClassicalOp));
         ++expected_after_append.metrics.future_count;
         expected_after_append.futures.push_back(std::nullopt);
+        if (answer == 0)
+          check_numbered(f, before.metrics.future_count, p);
         deliver(answer, f, sentinel, futures_, p);
         break;
       }
@@ -339,6 +360,8 @@ class Sequence {
         answer = plim_process_int_new(p, in_.ConsumeIntegral<int64_t>(), &f);
         ++expected_after_append.metrics.future_count;
         expected_after_append.futures.push_back(std::nullopt);
+        if (answer == 0)
+          check_numbered(f, before.metrics.future_count, p);
         deliver(answer, f, sentinel, futures_, p);
         break;
       }
@@ -355,6 +378,8 @@ class Sequence {
         ::Label* const sentinel = reinterpret_cast<::Label*>(uintptr_t{0x5e17});
         ::Label* l = sentinel;
         answer = plim_process_get_label(p, &l);
+        if (answer == 0)
+          check_numbered(l, before.metrics.block_count, p);
         deliver(answer, l, sentinel, labels_);
         break;
       }
@@ -436,7 +461,7 @@ class Sequence {
 
   // Measurement marks each accepted qubit before it checks the next one, so
   // the model follows the same steps and predicts the refusal.
-  int measure(::Process* p, const State&, State& expected_after_append) {
+  int measure(::Process* p, const State& before, State& expected_after_append) {
     const auto chosen = pick_qubits();
     auto list = handles_of(chosen);
     ::Future* const sentinel = reinterpret_cast<::Future*>(uintptr_t{0x5e17});
@@ -463,6 +488,8 @@ class Sequence {
     }
     if (predicted != 0) FUZZ_CHECK(answer == predicted);
     else FUZZ_CHECK(answer == 0 || answer == kNonGate || answer == kTerminated);
+    if (answer == 0)
+      check_numbered(f, before.metrics.future_count, p);
     deliver(answer, f, sentinel, futures_, p);
     return answer;
   }
