@@ -111,11 +111,11 @@ class Sequence {
   }
 
   void step() {
-    const int op = in_.ConsumeIntegralInRange(0, 37);
+    const int op = in_.ConsumeIntegralInRange(0, 38);
     if (op == 0) return make_process();
     if (op == 1) return delete_process();
     if (op <= 5) return features(op);
-    if (op >= 31) return handles(op);
+    if (op >= 31 && op <= 37) return handles(op);
     const std::size_t slot = in_.ConsumeIntegralInRange<std::size_t>(0, 1);
     ::Process* p = processes_[slot];
     if (!p) return make_process();
