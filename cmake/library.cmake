@@ -3,10 +3,7 @@
 # same objects statically so they can reach the C++ internals. The objects
 # link no closed library: each library made from them picks the real stand-in
 # or, for the back end's own tests, its recording variant.
-file(GLOB_RECURSE PLIM_SOURCES CONFIGURE_DEPENDS
-  ${PROJECT_SOURCE_DIR}/libplim/src/*.cpp
-  ${PROJECT_SOURCE_DIR}/fenn/src/*.cpp
-  ${PROJECT_SOURCE_DIR}/external_backend/src/*.cpp)
+include(${PROJECT_SOURCE_DIR}/cmake/sources.cmake)
 
 add_library(plim_objects OBJECT ${PLIM_SOURCES})
 target_include_directories(plim_objects

@@ -23,7 +23,8 @@ void DenseSimulator::three_pass(uint64_t target, Positions controls, const First
                                 const Second& second) {
   const ControlMask ctl = control_mask(controls);
   const uint64_t t = uint64_t{1} << target;
-  const auto [old_list, new_list] = flip();
+  Amplitude *old_list = nullptr, *new_list = nullptr;
+  flip(old_list, new_list);
   const uint64_t n = size();
   for_each_index(n, [=, &first](uint64_t i) {
     new_list[i] = ctl(i) ? first(i & t, old_list[i ^ t]) : Amplitude{0.0, 0.0};
@@ -37,7 +38,8 @@ void DenseSimulator::three_pass(uint64_t target, Positions controls, const First
 void DenseSimulator::pauli_x(uint64_t target, Positions controls) {
   const ControlMask ctl = control_mask(controls);
   const uint64_t t = uint64_t{1} << target;
-  const auto [old_list, new_list] = flip();
+  Amplitude *old_list = nullptr, *new_list = nullptr;
+  flip(old_list, new_list);
   for_each_index(size(), [=](uint64_t i) { new_list[i] = old_list[ctl(i) ? i ^ t : i]; });
 }
 
@@ -46,7 +48,8 @@ void DenseSimulator::pauli_y(uint64_t target, Positions controls) {
   const uint64_t t = uint64_t{1} << target;
   // +i for a set target bit, -i for a clear one, signed zeros included.
   const std::array<Amplitude, 2> factor{{{-0.0, -1.0}, {+0.0, +1.0}}};
-  const auto [old_list, new_list] = flip();
+  Amplitude *old_list = nullptr, *new_list = nullptr;
+  flip(old_list, new_list);
   for_each_index(size(), [=](uint64_t i) {
     new_list[i] = ctl(i) ? mul(factor[(i & t) != 0], old_list[i ^ t]) : old_list[i];
   });
@@ -55,7 +58,8 @@ void DenseSimulator::pauli_y(uint64_t target, Positions controls) {
 void DenseSimulator::pauli_z(uint64_t target, Positions controls) {
   const ControlMask ctl = control_mask(controls);
   const uint64_t t = uint64_t{1} << target;
-  const auto [old_list, new_list] = flip();
+  Amplitude *old_list = nullptr, *new_list = nullptr;
+  flip(old_list, new_list);
   for_each_index(size(), [=](uint64_t i) {
     new_list[i] = ctl(i) && (i & t) != 0 ? negate(old_list[i]) : old_list[i];
   });
@@ -65,7 +69,8 @@ void DenseSimulator::phase(double angle, uint64_t target, Positions controls) {
   const ControlMask ctl = control_mask(controls);
   const uint64_t t = uint64_t{1} << target;
   const Amplitude factor = exp_i(angle);
-  const auto [old_list, new_list] = flip();
+  Amplitude *old_list = nullptr, *new_list = nullptr;
+  flip(old_list, new_list);
   for_each_index(size(), [=](uint64_t i) {
     new_list[i] = ctl(i) && (i & t) != 0 ? mul(factor, old_list[i]) : old_list[i];
   });
@@ -76,7 +81,8 @@ void DenseSimulator::rz(double angle, uint64_t target, Positions controls) {
   const uint64_t t = uint64_t{1} << target;
   const double half = angle * 0.5;
   const std::array<Amplitude, 2> factor{{exp_i(-half), exp_i(half)}};
-  const auto [old_list, new_list] = flip();
+  Amplitude *old_list = nullptr, *new_list = nullptr;
+  flip(old_list, new_list);
   for_each_index(size(), [=](uint64_t i) {
     new_list[i] = ctl(i) ? mul(factor[(i & t) != 0], old_list[i]) : old_list[i];
   });
@@ -121,7 +127,8 @@ void DenseSimulator::swap(uint64_t a, uint64_t b) {
   // a pair only as an exchange of a position with itself.
   const uint64_t bit_a = a < 64 ? uint64_t{1} << a : 0;
   const uint64_t bit_b = b < 64 ? uint64_t{1} << b : 0;
-  const auto [old_list, new_list] = flip();
+  Amplitude *old_list = nullptr, *new_list = nullptr;
+  flip(old_list, new_list);
   for_each_index(size(), [=](uint64_t i) {
     // Exchanging two unequal bits flips both of them.
     const bool differ = ((i & bit_a) != 0) != ((i & bit_b) != 0);

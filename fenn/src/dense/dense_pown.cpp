@@ -96,7 +96,8 @@ bool DenseSimulator::pown(uint64_t k, std::string_view args) {
   // Refused before the pass takes effect: the current list is untouched.
   if (refused.load()) return false;
 
-  const auto [old_list, new_list] = flip();
+  Amplitude *old_list = nullptr, *new_list = nullptr;
+  flip(old_list, new_list);
   for_each_index(n, [old_list, new_list](uint64_t d) {
     const auto winner = static_cast<uint64_t>(new_list[d].re);
     new_list[d] = winner == 0 ? Amplitude{0.0, 0.0} : old_list[winner - 1];

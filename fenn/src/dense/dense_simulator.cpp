@@ -61,7 +61,8 @@ FennResult<uint8_t> DenseSimulator::measure(uint64_t position) {
   const auto outcome = sample_outcome(p1);
   if (!outcome) return plim::Unexpected{FennError::UndefinedError};
 
-  const auto [old_list, new_list] = flip();
+  Amplitude *old_list = nullptr, *new_list = nullptr;
+  flip(old_list, new_list);
   const uint64_t keep = outcome->bit ? bit : 0;
   const double factor = outcome->scale;
   for_each_index(size(), [=](uint64_t i) {

@@ -61,14 +61,13 @@ class DenseSimulator {
   Amplitude* other() const noexcept { return a_is_current_ ? state_b_.get() : state_a_.get(); }
 
   // Makes the current list the source of a pass and the other one its
-  // destination; returns {old, new}.
-  struct Lists {
-    Amplitude* old_list;
-    Amplitude* new_list;
-  };
-  Lists flip() noexcept {
+  // destination. Plain pointers rather than a pair to unpack: the passes'
+  // lambdas capture them, and clang before 16 cannot capture structured
+  // bindings.
+  void flip(Amplitude*& old_list, Amplitude*& new_list) noexcept {
     a_is_current_ = !a_is_current_;
-    return {other(), current()};
+    old_list = other();
+    new_list = current();
   }
 
   // The three-pass gates: new[i] = first(i) * old[i ^ T] + second(i) * old[i]

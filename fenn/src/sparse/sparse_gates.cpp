@@ -82,7 +82,12 @@ void SparseSimulator::rz(double angle, uint64_t target, Positions controls) {
 }
 
 void SparseSimulator::unitary(const Matrix& matrix, uint64_t target, Positions controls) {
-  const auto& [m0, m1, m2, m3] = matrix;
+  // Named references rather than a structured binding, which clang before 16
+  // cannot capture in the passes' lambdas.
+  const Amplitude& m0 = matrix[0];
+  const Amplitude& m1 = matrix[1];
+  const Amplitude& m2 = matrix[2];
+  const Amplitude& m3 = matrix[3];
   visit([&](auto& state) {
     state.mixing_pass(
         target, controls, [&](bool b, Amplitude a) { return mul(b ? m1 : m2, a); },
