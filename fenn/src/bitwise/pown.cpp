@@ -2,6 +2,8 @@
 
 #include <bit>
 
+#include "libplim/src/unsigned_decimal.hpp"
+
 namespace fenn::bitwise {
 
 std::optional<std::vector<std::pair<uint64_t, uint64_t>>> derive_swap_list(
@@ -21,29 +23,12 @@ std::optional<std::vector<std::pair<uint64_t, uint64_t>>> derive_swap_list(
   return swaps;
 }
 
-namespace {
-
-std::optional<uint64_t> parse_unsigned(std::string_view piece) {
-  if (!piece.empty() && piece.front() == '+') piece.remove_prefix(1);
-  if (piece.empty()) return std::nullopt;
-  uint64_t value = 0;
-  for (char ch : piece) {
-    if (ch < '0' || ch > '9') return std::nullopt;
-    const auto digit = static_cast<uint64_t>(ch - '0');
-    if (value > (UINT64_MAX - digit) / 10) return std::nullopt;
-    value = value * 10 + digit;
-  }
-  return value;
-}
-
-}  // namespace
-
 std::optional<PownArgs> parse_pown_args(std::string_view args) {
   const std::size_t first_space = args.find(' ');
   if (first_space == std::string_view::npos) return std::nullopt;
   std::string_view rest = args.substr(first_space + 1);
-  const auto base = parse_unsigned(args.substr(0, first_space));
-  const auto modulus = parse_unsigned(rest.substr(0, rest.find(' ')));
+  const auto base = plim::parse_unsigned_decimal(args.substr(0, first_space));
+  const auto modulus = plim::parse_unsigned_decimal(rest.substr(0, rest.find(' ')));
   if (!base || !modulus) return std::nullopt;
   return PownArgs{*base, *modulus};
 }

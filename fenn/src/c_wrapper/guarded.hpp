@@ -5,16 +5,13 @@
 #include <cstdint>
 
 #include "fenn/src/quantum_execution/fenn_error.hpp"
+#include "libplim/src/c_wrapper/guard.hpp"
 
 namespace fenn {
 
 template <class Body>
 int32_t guarded(const Body& body) noexcept {
-  try {
-    return body();
-  } catch (...) {
-    return error_code(FennError::UndefinedError);
-  }
+  return plim::guarded_with(error_code(FennError::UndefinedError), body);
 }
 
 }  // namespace fenn

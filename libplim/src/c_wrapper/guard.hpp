@@ -11,14 +11,20 @@
 namespace plim {
 
 // Runs the body and turns anything it throws (memory exhaustion above all)
-// into UndefinedError.
+// into the family's `fallback` code. Every family's C functions use this.
 template <class Body>
-int guarded(Body&& body) noexcept {
+int guarded_with(int fallback, Body&& body) noexcept {
   try {
     return std::forward<Body>(body)();
   } catch (...) {
-    return to_int(PlimError::UndefinedError);
+    return fallback;
   }
+}
+
+// The builder's functions answer with UndefinedError.
+template <class Body>
+int guarded(Body&& body) noexcept {
+  return guarded_with(to_int(PlimError::UndefinedError), std::forward<Body>(body));
 }
 
 // Hands a new handle to the host, or returns the refusal untouched.

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "libplim/src/byte_buffer.hpp"
-#include "libplim/src/encoding/bin_utf8.hpp"
+#include "libplim/src/encoding/utf8.hpp"
 #include "libplim/src/encoding/decode_error.hpp"
 
 namespace plim::encoding::bin {

@@ -6,6 +6,7 @@
 #include "libplim/src/encoding/json_compound.hpp"
 #include "libplim/src/encoding/json_quantum_code_parts.hpp"
 #include "libplim/src/encoding/json_writer.hpp"
+#include "libplim/src/unsigned_decimal.hpp"
 
 namespace plim::encoding {
 
@@ -15,32 +16,16 @@ constexpr std::string_view kBlockFields[] = {"instructions", "gate_count", "dept
 const RecordShape kBlockShape{"struct CodeBlock", "struct CodeBlock with 3 elements",
                               kBlockFields};
 
-// An unsigned decimal key: an optional `+`, then digits (leading zeros
-// allowed), below 2^64.
-bool parse_map_key(std::string_view text, uint64_t& out) {
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  if (text.empty()) return false;
-  uint64_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    const auto digit = static_cast<uint64_t>(c - '0');
-    if (value > (UINT64_MAX - digit) / 10) return false;
-    value = value * 10 + digit;
-  }
-  out = value;
-  return true;
-}
-
 bool read_gate_count(JsonReader& reader, GateCount& out) {
   if (reader.peek() != '{') return reader.fail_invalid_type("a map");
   const bool entries = read_object_entries(reader, [&](std::string_view text) {
-    uint64_t key = 0;
-    if (!parse_map_key(text, key)) {
+    const auto key = parse_unsigned_decimal(text);
+    if (!key) {
       return reader.fail("invalid type: string \"" + std::string(text) + "\", expected u64");
     }
     uint64_t count = 0;
     if (!reader.expect_colon() || !reader.read_u64(count)) return false;
-    out.insert_or_assign(key, count);  // a repeated key keeps its last value
+    out.insert_or_assign(*key, count);  // a repeated key keeps its last value
     return true;
   });
   if (!entries) return false;

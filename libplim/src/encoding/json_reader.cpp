@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "libplim/src/encoding/json_writer.hpp"
+#include "libplim/src/encoding/utf8.hpp"
 
 namespace plim::encoding {
 
@@ -327,31 +328,10 @@ bool JsonReader::parse_string(std::string_view& out) {
 }
 
 bool JsonReader::skip_utf8_sequence() {
-  const uint8_t lead = *pos_;
-  int continuation = 0;
-  uint8_t low = 0x80;
-  uint8_t high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    continuation = 1;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    continuation = 2;
-    if (lead == 0xE0) low = 0xA0;  // no overlong forms
-    if (lead == 0xED) high = 0x9F;  // no surrogates
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    continuation = 3;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;  // nothing above U+10FFFF
-  } else {
-    return fail("invalid unicode code point");
-  }
-  for (int i = 1; i <= continuation; ++i) {
-    if (pos_ + i == end_) return fail("EOF while parsing a string");
-    const uint8_t byte = pos_[i];
-    if (byte < low || byte > high) return fail("invalid unicode code point");
-    low = 0x80;
-    high = 0xBF;
-  }
-  pos_ += continuation + 1;
+  const int length = utf8_sequence_length(pos_, end_);
+  if (length == kUtf8Truncated) return fail("EOF while parsing a string");
+  if (length == kUtf8Malformed) return fail("invalid unicode code point");
+  pos_ += length;
   return true;
 }
 
