@@ -66,7 +66,7 @@ inline Amplitudes as_map(const plim::DumpData& data) {
     return entries;
   }
   for (std::size_t i = 0; i < vector->basis_states.size(); ++i) {
-    const plim::BasisState& state = vector->basis_states[i];
+    const plim::BasisStates::State state = vector->basis_states[i];
     if (state.size() != 1) {
       ADD_FAILURE() << "basis state of " << state.size() << " words";
       continue;

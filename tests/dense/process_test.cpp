@@ -42,7 +42,7 @@ TEST(DenseProcess, BellPairMeasuresEqualBits) {
     const int64_t value = process->futures[1]->value();
     EXPECT_TRUE(value == 0 || value == 3) << value;
     const auto& dumped = std::get<plim::Vector>(process->dumps[0]->value());
-    EXPECT_EQ(dumped.basis_states, (std::vector<plim::BasisState>{{0}, {3}}));
+    EXPECT_EQ(dumped.basis_states, (plim::BasisStates{{0}, {3}}));
     EXPECT_EQ(dumped.amplitudes_real, (std::vector<double>{0.7071067811865476, 0.7071067811865476}));
     EXPECT_TRUE(process->exec_time.has_value());
   }

@@ -40,8 +40,9 @@ inline std::map<Words, plim::Complex> dump_map(SparseSimulator& simulator, const
   const plim::Vector& vector = as_vector(data);
   std::map<Words, plim::Complex> entries;
   for (std::size_t i = 0; i < vector.basis_states.size(); ++i) {
+    const plim::BasisStates::State state = vector.basis_states[i];
     const bool fresh =
-        entries.emplace(vector.basis_states[i], plim::Complex{vector.amplitudes_real[i], vector.amplitudes_imag[i]})
+        entries.emplace(Words(state.begin(), state.end()), plim::Complex{vector.amplitudes_real[i], vector.amplitudes_imag[i]})
             .second;
     EXPECT_TRUE(fresh) << "basis state listed twice";
   }

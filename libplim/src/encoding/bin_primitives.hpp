@@ -155,19 +155,30 @@ class Reader {
     return std::string(text, static_cast<std::size_t>(length));
   }
 
+  // Checks once that `count` elements of `bytes` each follow.
+  void need_elements(uint64_t count, std::size_t bytes) const {
+    if (count > remaining() / bytes) fail_short_input();
+  }
+
+  // `count` fixed-width elements whose bytes need_elements() has checked.
+  template <class T>
+  void load_array(T* out, uint64_t count) noexcept {
+    if constexpr (std::endian::native == std::endian::little) {
+      if (count != 0) std::memcpy(out, p_, count * sizeof(T));
+      p_ += count * sizeof(T);
+    } else {
+      for (uint64_t i = 0; i < count; ++i) out[i] = load<T>();
+    }
+  }
+
   // A count, then that many fixed-width elements. All of them must stand in
   // the input before any room is taken, so memory never outgrows the input.
   template <class T>
   void list(std::vector<T>& out) {
     const uint64_t count = u64();
-    if (count > remaining() / sizeof(T)) fail_short_input();
+    need_elements(count, sizeof(T));
     out.resize(static_cast<std::size_t>(count));
-    if constexpr (std::endian::native == std::endian::little) {
-      if (count != 0) std::memcpy(out.data(), p_, count * sizeof(T));
-      p_ += count * sizeof(T);
-    } else {
-      for (T& value : out) value = load<T>();
-    }
+    load_array(out.data(), count);
   }
 
   // How many elements of at least `min_bytes` each a list announced by `count`

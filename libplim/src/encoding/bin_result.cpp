@@ -12,10 +12,9 @@ namespace {
 using bin::kWord;
 constexpr std::size_t kMinDump = bin::kIndex + 2 * kWord;  // Probability with empty lists
 
-std::size_t basis_states_bin_size(const std::vector<BasisState>& states) noexcept {
-  std::size_t size = kWord;
-  for (const BasisState& state : states) size += kWord + kWord * state.size();
-  return size;
+// Each state is its word count and its words.
+std::size_t basis_states_bin_size(const BasisStates& states) noexcept {
+  return kWord + kWord * states.size() + kWord * states.words().size();
 }
 
 template <class T>
@@ -39,9 +38,9 @@ void dump_data_bin_size(const DumpData& dump, std::size_t& total) noexcept {
   total += size;
 }
 
-void write_basis_states_bin(const std::vector<BasisState>& states, bin::Writer& w) noexcept {
+void write_basis_states_bin(const BasisStates& states, bin::Writer& w) noexcept {
   w.u64(states.size());
-  for (const BasisState& state : states) w.list<uint64_t>(state);
+  for (const BasisStates::State state : states) w.list<uint64_t>(state);
 }
 
 void write_dump_data_bin(const DumpData& dump, bin::Writer& w) noexcept {
@@ -61,10 +60,15 @@ void write_dump_data_bin(const DumpData& dump, bin::Writer& w) noexcept {
   }
 }
 
-void read_basis_states_bin(bin::Reader& r, std::vector<BasisState>& states) {
+void read_basis_states_bin(bin::Reader& r, BasisStates& states) {
   const uint64_t count = r.u64();
-  states.reserve(r.reservation(count, kWord));
-  for (uint64_t i = 0; i < count; ++i) r.list(states.emplace_back());
+  const std::size_t reserved = r.reservation(count, kWord);
+  states.reserve(reserved, reserved);
+  for (uint64_t i = 0; i < count; ++i) {
+    const uint64_t width = r.u64();
+    r.need_elements(width, kWord);
+    r.load_array(states.add_state(static_cast<std::size_t>(width)), width);
+  }
 }
 
 DumpData read_dump_data_bin(bin::Reader& r) {

@@ -29,9 +29,10 @@ const RecordShape kProbabilityShape{"struct variant DumpData::Probability",
 const RecordShape kShotsShape{"struct variant DumpData::Shots",
                               "struct variant DumpData::Shots with 3 elements", kShotsFields};
 
-void write_basis_states(const std::vector<BasisState>& states, ByteBuffer& out) {
-  write_json_array(states, out,
-                   [](const BasisState& state, ByteBuffer& o) { write_json_u64_array(state, o); });
+void write_basis_states(const BasisStates& states, ByteBuffer& out) {
+  write_json_array(states, out, [](BasisStates::State state, ByteBuffer& o) {
+    write_json_u64_array(state, o);
+  });
 }
 
 void write_dump_data_json(const DumpData& dump, ByteBuffer& out) {
@@ -63,9 +64,14 @@ bool read_doubles(JsonReader& reader, std::vector<double>& out) {
   return read_list(reader, out, [&](double& value) { return reader.read_f64(value); });
 }
 
-bool read_basis_states(JsonReader& reader, std::vector<BasisState>& out) {
-  return read_list(reader, out, [&](BasisState& state) {
-    return read_u64_list(reader, state);
+// Each state's words go through one scratch list into the flat storage.
+bool read_basis_states(JsonReader& reader, BasisStates& out) {
+  std::vector<uint64_t> words;
+  return reader.read_array("a sequence", [&] {
+    words.clear();
+    if (!read_u64_list(reader, words)) return false;
+    out.push_back(words);
+    return true;
   });
 }
 
