@@ -12,52 +12,36 @@ namespace {
 using bin::kWord;
 constexpr std::size_t kMinDump = bin::kIndex + 2 * kWord;  // Probability with empty lists
 
-// Each state is its word count and its words.
-std::size_t basis_states_bin_size(const BasisStates& states) noexcept {
-  return kWord + kWord * states.size() + kWord * states.words().size();
-}
-
-template <class T>
-std::size_t list_bin_size(const std::vector<T>& list) noexcept {
-  return kWord + sizeof(T) * list.size();
-}
-
-// Adds the exact BIN size of one dump to a running total.
-void dump_data_bin_size(const DumpData& dump, std::size_t& total) noexcept {
-  std::size_t size = 4;
-  if (const auto* vector = std::get_if<Vector>(&dump)) {
-    size += basis_states_bin_size(vector->basis_states) + list_bin_size(vector->amplitudes_real) +
-            list_bin_size(vector->amplitudes_imag);
-  } else if (const auto* probability = std::get_if<Probability>(&dump)) {
-    size += basis_states_bin_size(probability->basis_states) +
-            list_bin_size(probability->probabilities);
-  } else {
-    const auto& shots = *std::get_if<Shots>(&dump);
-    size += basis_states_bin_size(shots.basis_states) + list_bin_size(shots.count) + kWord;
-  }
-  total += size;
-}
-
-void write_basis_states_bin(const BasisStates& states, bin::Writer& w) noexcept {
+template <class Out>
+void write_basis_states_bin(const BasisStates& states, Out& w) noexcept {
   w.u64(states.size());
-  for (const BasisStates::State state : states) w.list<uint64_t>(state);
+  for (const BasisStates::State state : states) w.template list<uint64_t>(state);
 }
 
-void write_dump_data_bin(const DumpData& dump, bin::Writer& w) noexcept {
+template <class Out>
+void write_dump_data_bin(const DumpData& dump, Out& w) noexcept {
   w.u32(static_cast<uint32_t>(dump.index()));
   if (const auto* vector = std::get_if<Vector>(&dump)) {
     write_basis_states_bin(vector->basis_states, w);
-    w.list<double>(vector->amplitudes_real);
-    w.list<double>(vector->amplitudes_imag);
+    w.template list<double>(vector->amplitudes_real);
+    w.template list<double>(vector->amplitudes_imag);
   } else if (const auto* probability = std::get_if<Probability>(&dump)) {
     write_basis_states_bin(probability->basis_states, w);
-    w.list<double>(probability->probabilities);
+    w.template list<double>(probability->probabilities);
   } else {
     const auto& shots = *std::get_if<Shots>(&dump);
     write_basis_states_bin(shots.basis_states, w);
-    w.list<uint32_t>(shots.count);
+    w.template list<uint32_t>(shots.count);
     w.u64(shots.total);
   }
+}
+
+template <class Out>
+void write_result_fields(const ResultData& result, Out& w) noexcept {
+  w.template list<int64_t>(result.future);
+  w.u64(result.dump.size());
+  for (const DumpData& dump : result.dump) write_dump_data_bin(dump, w);
+  w.f64(result.exec_time);
 }
 
 void read_basis_states_bin(bin::Reader& r, BasisStates& states) {
@@ -72,15 +56,15 @@ void read_basis_states_bin(bin::Reader& r, BasisStates& states) {
 }
 
 DumpData read_dump_data_bin(bin::Reader& r) {
-  const uint32_t index = r.variant(3, "variant index 0 <= i < 3");
-  if (index == 0) {
+  const uint32_t index = r.variant<DumpData>();
+  if (index == bin::index_of<DumpData, Vector>()) {
     Vector vector;
     read_basis_states_bin(r, vector.basis_states);
     r.list(vector.amplitudes_real);
     r.list(vector.amplitudes_imag);
     return vector;
   }
-  if (index == 1) {
+  if (index == bin::index_of<DumpData, Probability>()) {
     Probability probability;
     read_basis_states_bin(r, probability.basis_states);
     r.list(probability.probabilities);
@@ -95,21 +79,17 @@ DumpData read_dump_data_bin(bin::Reader& r) {
 
 }  // namespace
 
+// One walk sizes and writes.
+constexpr auto kResultDataWalk = [](const ResultData& value, auto& w) {
+  write_result_fields(value, w);
+};
+
 std::size_t result_bin_size(const ResultData& result) {
-  std::size_t size = list_bin_size(result.future) + kWord + kWord;
-  for (const DumpData& dump : result.dump) dump_data_bin_size(dump, size);
-  return size;
+  return bin::counted_size(result, kResultDataWalk);
 }
 
 ByteBuffer write_result_bin(const ResultData& result) {
-  const std::size_t size = result_bin_size(result);
-  ByteBuffer out(size);
-  bin::Writer w(out.append_uninitialized(size));
-  w.list<int64_t>(result.future);
-  w.u64(result.dump.size());
-  for (const DumpData& dump : result.dump) write_dump_data_bin(dump, w);
-  w.f64(result.exec_time);
-  return out;
+  return bin::write_exact(result, kResultDataWalk);
 }
 
 Decoded<ResultData> read_result_bin(std::span<const uint8_t> input) {
