@@ -3,19 +3,10 @@
 // back ends share is in tests/quantum_execution.
 #include "fenn/src/bitwise/pown.hpp"
 #include "tests/dense/dense_fixture.hpp"
+#include "tests/support/backend_calls.hpp"
 
 namespace dense_test {
 namespace {
-
-// A product state with a distinct amplitude on every index.
-DenseSimulator distinct_state(uint64_t qubits) {
-  DenseSimulator sim = make(qubits);
-  for (uint64_t q = 0; q < qubits; ++q) {
-    sim.ry(0.4 + 0.37 * static_cast<double>(q), q, {});
-    sim.phase(0.1 * static_cast<double>(q + 1), q, {});
-  }
-  return sim;
-}
 
 TEST(DensePown, PassesFlipTheRoleOncePerPass) {
   // Targets [1, 2, 0] give two exchanges: 2 + 1 + 2 passes, an odd number.
@@ -45,7 +36,8 @@ TEST(DensePown, FullRegisterOnTheWorkerPool) {
   const Positions targets{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);
-    DenseSimulator sim = distinct_state(14);
+    DenseSimulator sim = make(14);
+    support::spread(sim, targets);
     const auto old = amplitudes(sim);
     ASSERT_TRUE(sim.plugin("pown", c.args, targets).has_value());
     std::vector<Amplitude> expected(old.size());

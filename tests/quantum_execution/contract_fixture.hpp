@@ -19,6 +19,7 @@
 #include "external_backend/src/lib/external_backend.hpp"
 #include "fenn/src/dense/dense_simulator.hpp"
 #include "fenn/src/sparse/sparse_simulator.hpp"
+#include "tests/support/backend_calls.hpp"
 #include "tests/support/dump_entries.hpp"
 #include "tests/support/metrics.hpp"
 
@@ -64,12 +65,11 @@ class Register {
   }
   uint64_t states() const { return uint64_t{1} << qubits_; }
 
-  // A product state with a distinct amplitude, never zero, on every index.
+  // A distinct amplitude, never zero, on every index.
   void spread() {
-    for (uint64_t q = 0; q < qubits_; ++q) {
-      backend_.ry(0.4 + 0.37 * static_cast<double>(q), q, {});
-      backend_.phase(0.1 * static_cast<double>(q + 1), q, {});
-    }
+    Positions all;
+    for (uint64_t q = 0; q < qubits_; ++q) all.push_back(q);
+    support::spread(backend_, all);
   }
 
  private:

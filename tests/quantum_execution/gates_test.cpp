@@ -3,7 +3,6 @@
 #include <functional>
 
 #include "tests/quantum_execution/contract_fixture.hpp"
-#include "tests/support/random_gates.hpp"
 #include "tests/support/reference_gates.hpp"
 #include "tests/support/reference_state.hpp"
 

@@ -3,32 +3,18 @@
 #include <gtest/gtest.h>
 
 #include "tests/sparse/sparse_support.hpp"
+#include "tests/support/backend_calls.hpp"
 #include "tests/support/reference_state.hpp"
 
 using namespace sparse_test;
 using plim::Complex;
-
-namespace {
-
-// Distinct amplitudes on every basis state of the given positions.
-void spread_state(SparseSimulator& simulator, const Positions& positions) {
-  double angle = 0.3;
-  for (uint64_t p : positions) {
-    simulator.hadamard(p, {});
-    simulator.rz(angle, p, {});
-    simulator.ry(angle * 0.5, p, {});
-    angle += 0.41;
-  }
-}
-
-}  // namespace
 
 // Base 1 multiplies by 1: every state stays, bits in the next word included.
 TEST(SparsePown, BaseOneLeavesTwoWordKeysAsTheyWere) {
   auto simulator = make_simulator(70);
   Positions spread = range(0, 6);
   spread.push_back(65);
-  spread_state(simulator, spread);
+  support::spread(simulator, spread);
   const Positions all = range(0, 70);
   const auto before = dump_map(simulator, all);
   ASSERT_EQ(before.size(), std::size_t{1} << spread.size());
@@ -46,7 +32,7 @@ TEST(SparsePown, MendedScatterMatchesTextbookWithHighestSourceWinning) {
   support::Entries first;
   for (int run = 0; run < 6; ++run) {
     auto simulator = make_simulator(70);
-    spread_state(simulator, spread);
+    support::spread(simulator, spread);
     const auto before = dump_map(simulator, listed);
     ASSERT_TRUE(simulator.plugin("pown", "2 3", range(0, k)).has_value());
 

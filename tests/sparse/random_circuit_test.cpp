@@ -6,6 +6,7 @@
 #include <complex>
 
 #include "tests/sparse/sparse_support.hpp"
+#include "tests/support/backend_calls.hpp"
 #include "tests/support/random_gates.hpp"
 #include "tests/support/reference_gates.hpp"
 

@@ -1,8 +1,6 @@
 // The one generator of random gates for every test that drives a back end
-// with random circuits, and the call of a gate's back-end operation.
+// or the engine with random circuits.
 #pragma once
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
@@ -10,10 +8,8 @@
 #include <cstdint>
 #include <random>
 #include <span>
-#include <variant>
 #include <vector>
 
-#include "fenn/src/quantum_execution/backend.hpp"
 #include "libplim/src/model.hpp"
 
 namespace support {
@@ -96,26 +92,5 @@ class RandomGates {
   std::mt19937_64 rng_;
   Unitaries unitaries_;
 };
-
-// Calls the back-end operation of `gate`, as the engine does for a Gate.
-template <class B>
-void apply_gate(B& backend, const plim::QuantumGate& gate, uint64_t target, fenn::Positions controls) {
-  switch (gate.index()) {
-    case 0: backend.pauli_x(target, controls); break;
-    case 1: backend.pauli_y(target, controls); break;
-    case 2: backend.pauli_z(target, controls); break;
-    case 3: backend.hadamard(target, controls); break;
-    case 4: backend.phase(std::get<plim::Phase>(gate).angle, target, controls); break;
-    case 5: backend.rx(std::get<plim::RX>(gate).angle, target, controls); break;
-    case 6: backend.ry(std::get<plim::RY>(gate).angle, target, controls); break;
-    case 7: backend.rz(std::get<plim::RZ>(gate).angle, target, controls); break;
-    default:
-      if constexpr (B::supports_unitary) {
-        backend.unitary(std::get<plim::Unitary>(gate).matrix, target, controls);
-      } else {
-        ADD_FAILURE() << "this back end has no unitary";
-      }
-  }
-}
 
 }  // namespace support

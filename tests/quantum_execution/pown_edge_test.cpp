@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/agreement/agreement_support.hpp"
+#include "tests/quantum_execution/agreement.hpp"
 #include "tests/support/reference_state.hpp"
 
 namespace agreement_test {

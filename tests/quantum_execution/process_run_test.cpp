@@ -1,7 +1,7 @@
 // run_and_set_result over a live process built through the builder: the
 // result is stored on success and nothing is stored on any failure.
 #include "fenn/src/c_wrapper/run_roads.hpp"
-#include "tests/engine/fixture.hpp"
+#include "tests/quantum_execution/engine_fixture.hpp"
 #include "tests/support/built_process.hpp"
 
 namespace engine_test {

@@ -1,5 +1,5 @@
 #include "fenn/src/quantum_execution/map_qubits.hpp"
-#include "tests/engine/fixture.hpp"
+#include "tests/quantum_execution/engine_fixture.hpp"
 
 namespace engine_test {
 namespace {

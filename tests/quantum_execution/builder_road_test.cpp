@@ -6,7 +6,7 @@
 #include <set>
 
 #include "fenn/src/c_wrapper/run_roads.hpp"
-#include "tests/agreement/agreement_support.hpp"
+#include "tests/quantum_execution/agreement.hpp"
 #include "tests/support/built_process.hpp"
 
 namespace agreement_test {

@@ -7,7 +7,7 @@
 #include <random>
 #include <sstream>
 
-#include "tests/agreement/agreement_support.hpp"
+#include "tests/quantum_execution/agreement.hpp"
 #include "tests/support/random_gates.hpp"
 #include "tests/support/reference_state.hpp"
 
