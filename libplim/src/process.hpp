@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "libplim/src/code_block.hpp"
@@ -30,6 +31,10 @@ struct Process {
   std::vector<plim::CodeBlockHandler> blocks;
   uint64_t current_block = 0;
   std::vector<std::vector<uint64_t>> ctrl_stack;
+  // The numbers of the qubits whose handles this process released or
+  // measured away: a control list may still name one after its handle reads
+  // as no longer allocated.
+  std::unordered_set<uint64_t> deallocated_qubits;
   std::vector<plim::ValueCell<int64_t>> futures;
   std::vector<plim::ValueCell<plim::DumpData>> dumps;
   std::optional<plim::SerializedData> serialized_quantum_code;

@@ -25,8 +25,12 @@ PlimResult<std::unique_ptr<Future>> Process::measure(std::span<Qubit* const> qub
     if (!qubit->allocated) return plim::Unexpected{PlimError::DeallocatedQubit};
     qubit->measured = true;
   }
-  if (!features.valid_after_measure)
-    for (Qubit* qubit : qubits) qubit->allocated = false;
+  if (!features.valid_after_measure) {
+    for (Qubit* qubit : qubits) {
+      qubit->allocated = false;
+      deallocated_qubits.insert(qubit->index);
+    }
+  }
 
   std::unique_ptr<Future> future = new_future();
   if (PlimError e = append(plim::Measure{std::move(indices), future->index});

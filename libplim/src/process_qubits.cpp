@@ -31,5 +31,6 @@ PlimError Process::free_qubit(Qubit& qubit, bool dirty) {
   if (PlimError e = append(plim::Free{dirty, qubit.index}); e != PlimError::Success) return e;
   // allocated_qubits stays: qubit_simultaneous counts every allocation.
   qubit.allocated = false;
+  deallocated_qubits.insert(qubit.index);
   return PlimError::Success;
 }
