@@ -74,8 +74,8 @@ State state_of(const ::Process& p) {
   s.allocated_qubits = p.allocated_qubits;
   s.current_block = p.current_block;
   s.ctrl_stack = p.ctrl_stack;
-  s.deallocated.assign(p.deallocated_qubits.begin(), p.deallocated_qubits.end());
-  std::sort(s.deallocated.begin(), s.deallocated.end());
+  for (uint64_t q = 0; q < p.deallocated_qubits.size(); ++q)
+    if (p.deallocated_qubits[q]) s.deallocated.push_back(q);
   for (const auto& block : p.blocks)
     for (const auto& scope : block.adj_instructions()) s.open_scopes.push_back(scope.size());
   for (const auto& cell : p.futures) s.futures.push_back(*cell);
@@ -528,7 +528,10 @@ class Sequence {
           auto& deallocated = expected_after_append.deallocated;
           for (std::size_t i : chosen) {
             qubits_[i].allocated = false;
-            deallocated.push_back(qubits_[i].handle->index);
+            // A number this process never made (a handle of another process
+            // with the same pid) has nothing to record.
+            const uint64_t index = qubits_[i].handle->index;
+            if (index < before.metrics.qubit_count) deallocated.push_back(index);
           }
           std::sort(deallocated.begin(), deallocated.end());
           deallocated.erase(std::unique(deallocated.begin(), deallocated.end()), deallocated.end());

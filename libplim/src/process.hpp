@@ -8,7 +8,6 @@
 #include <optional>
 #include <span>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "libplim/src/code_block.hpp"
@@ -31,10 +30,10 @@ struct Process {
   std::vector<plim::CodeBlockHandler> blocks;
   uint64_t current_block = 0;
   std::vector<std::vector<uint64_t>> ctrl_stack;
-  // The numbers of the qubits whose handles this process released or
-  // measured away: a control list may still name one after its handle reads
-  // as no longer allocated.
-  std::unordered_set<uint64_t> deallocated_qubits;
+  // One entry per qubit number: set once the process has released the qubit
+  // or measured it away. A control list may still name such a qubit after
+  // its handle reads as no longer allocated.
+  std::vector<bool> deallocated_qubits;
   std::vector<plim::ValueCell<int64_t>> futures;
   std::vector<plim::ValueCell<plim::DumpData>> dumps;
   std::optional<plim::SerializedData> serialized_quantum_code;
@@ -89,4 +88,8 @@ struct Process {
   std::unique_ptr<Future> new_future();
   // The same for the next dump number.
   std::unique_ptr<Dump> new_dump();
+  // Clears the handle's allocated flag and records its number as gone; a
+  // plain store, so it cannot fail after an instruction went in.
+  void deallocate(Qubit& qubit) noexcept;
+  bool deallocated(uint64_t index) const noexcept;
 };

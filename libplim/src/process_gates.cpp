@@ -34,7 +34,7 @@ PlimError Process::apply_gate(plim::QuantumGate gate, Qubit& target) {
   const plim::CodeBlockHandler& block = blocks[current_block];
   if (block.terminated()) return PlimError::TerminatedBlock;
   for (uint64_t qubit : control)
-    if (deallocated_qubits.contains(qubit)) return PlimError::DeallocatedQubit;
+    if (deallocated(qubit)) return PlimError::DeallocatedQubit;
   return append(plim::Gate{std::move(gate), target.index, std::move(control)});
 }
 

@@ -25,12 +25,8 @@ PlimResult<std::unique_ptr<Future>> Process::measure(std::span<Qubit* const> qub
     if (!qubit->allocated) return plim::Unexpected{PlimError::DeallocatedQubit};
     qubit->measured = true;
   }
-  if (!features.valid_after_measure) {
-    for (Qubit* qubit : qubits) {
-      qubit->allocated = false;
-      deallocated_qubits.insert(qubit->index);
-    }
-  }
+  if (!features.valid_after_measure)
+    for (Qubit* qubit : qubits) deallocate(*qubit);
 
   std::unique_ptr<Future> future = new_future();
   if (PlimError e = append(plim::Measure{std::move(indices), future->index});
