@@ -97,8 +97,8 @@ enum {
 };
 
 /* The message of a builder error code. Codes above PLIM_UNDEFINED_ERROR,
- * and negative codes, give "undefined error". *size receives the length; the text is static and
- * not zero-terminated. */
+ * and negative codes, give "undefined error". *size receives the length;
+ * the text is static and not zero-terminated. */
 PLIM_API const char* plim_error_message(int error_code, size_t* size);
 
 /* --------------------------------------------------------------- processes */
