@@ -57,6 +57,7 @@ install(FILES ${PROJECT_BINARY_DIR}/plimConfig.cmake ${PROJECT_BINARY_DIR}/plimC
 # The prefix is known only when installing (cmake --install --prefix), so the
 # pkg-config file is written then.
 install(CODE "
+  get_filename_component(PLIM_PC_PREFIX \"\${CMAKE_INSTALL_PREFIX}\" ABSOLUTE)
   set(PLIM_PC_VERSION \"${PROJECT_VERSION}\")
   set(PLIM_PC_LIBDIR \"${CMAKE_INSTALL_LIBDIR}\")
   set(PLIM_PC_INCLUDEDIR \"${CMAKE_INSTALL_INCLUDEDIR}\")
