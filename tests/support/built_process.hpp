@@ -40,9 +40,13 @@ class BuiltProcess {
   }
 
   void gate(plim::QuantumGate gate, unsigned target, const std::vector<unsigned>& controls = {}) {
-    if (!controls.empty()) ASSERT_EQ(process_->ctrl_push(handles(controls)), plim::PlimError::Success);
+    if (!controls.empty()) {
+      ASSERT_EQ(process_->ctrl_push(handles(controls)), plim::PlimError::Success);
+    }
     ASSERT_EQ(process_->apply_gate(std::move(gate), *qubits_.at(target)), plim::PlimError::Success);
-    if (!controls.empty()) ASSERT_EQ(process_->ctrl_pop(), plim::PlimError::Success);
+    if (!controls.empty()) {
+      ASSERT_EQ(process_->ctrl_pop(), plim::PlimError::Success);
+    }
   }
 
   // H on the first qubit, then a CNOT from each qubit to the next.
