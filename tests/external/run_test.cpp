@@ -108,17 +108,17 @@ TEST_F(RunTest, AnUnpreparedProcessStillCreatesAndReleasesOneEnvironment) {
 
 TEST_F(RunTest, ATimedOutRunReleasesItsEnvironmentOnce) {
   // Block 0 jumps to block 1, which jumps to itself: only the clock ends it.
-  // The Halt goes to a third block that nothing reaches.
   Program program(1, /*prepare=*/false);
   Label* loop = nullptr;
-  Label* unreached = nullptr;
   plim_process_get_label(program.process, &loop);
-  plim_process_get_label(program.process, &unreached);
   plim_process_jump(program.process, loop);
   plim_process_open_block(program.process, loop);
   plim_process_jump(program.process, loop);
+  // The Halt goes into a block that nothing reaches.
+  Label* unreached = nullptr;
+  plim_process_get_label(program.process, &unreached);
   plim_process_open_block(program.process, unreached);
-  ASSERT_EQ(plim_process_prepare_for_execution(program.process), 0);
+  ASSERT_EQ(plim_process_prepare_for_execution(program.process), PLIM_SUCCESS);
   plim_process_set_timeout(program.process, 0);
   plim_label_delete(loop);
   plim_label_delete(unreached);

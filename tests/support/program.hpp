@@ -1,14 +1,16 @@
-// Quantum code written directly as blocks of instructions, and a run of it
-// on the recording back end.
+// Quantum code written directly as blocks of instructions, with the metrics
+// of a ready run, and a run of it through the engine on any back end.
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "fenn/src/quantum_execution/engine.hpp"
-#include "tests/engine/recording_backend.hpp"
+#include "libplim/src/model.hpp"
 
-namespace engine_test {
+namespace support {
 
 using plim::Instruction;
 
@@ -31,13 +33,19 @@ struct Program {
     return blocks.size() - 1;
   }
 
+  // Appends to the last block, block 0 when there is none yet.
+  void add(Instruction instruction) {
+    if (blocks.empty()) block({});
+    blocks.back().instructions.push_back(std::move(instruction));
+  }
+
   std::vector<const plim::CodeBlock*> code() const {
     std::vector<const plim::CodeBlock*> refs;
     for (const auto& b : blocks) refs.push_back(&b);
     return refs;
   }
 
-  template <class B = RecordingBackend>
+  template <class B>
   fenn::FennResult<plim::ResultData> run() const {
     auto made = B::create(metrics);
     if (!made) return plim::Unexpected{made.error()};
@@ -70,4 +78,4 @@ inline Instruction plugin(std::vector<uint64_t> targets, std::string args) {
   return plim::Plugin{"pown", std::move(targets), std::move(args)};
 }
 
-}  // namespace engine_test
+}  // namespace support

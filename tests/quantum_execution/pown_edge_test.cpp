@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/agreement/agreement_support.hpp"
+#include "tests/quantum_execution/agreement.hpp"
 #include "tests/support/reference_state.hpp"
 
 namespace agreement_test {
@@ -38,7 +38,7 @@ TEST(BackEndsAgree, PownOnAStateThatHoldsEveryBasisState) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Program program(kQubits, 1);
+    Program program(kQubits, 1, 1);
     program.metrics.plugins.insert("pown");
     reference::State expected(kQubits);
     for (unsigned q = 0; q < kQubits; ++q) program.add(plim::Alloc{false, q});

@@ -1,7 +1,7 @@
 #include <limits>
 
 #include "fenn/src/quantum_execution/integer_ops.hpp"
-#include "tests/engine/fixture.hpp"
+#include "tests/quantum_execution/engine_fixture.hpp"
 
 namespace engine_test {
 namespace {

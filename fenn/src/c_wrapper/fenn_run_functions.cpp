@@ -4,9 +4,8 @@
 #include "fenn.h"
 #include "fenn/src/c_wrapper/guarded.hpp"
 #include "fenn/src/c_wrapper/result.hpp"
-#include "fenn/src/c_wrapper/serialized_run.hpp"
-#include "fenn/src/dense/dense_simulator.hpp"
-#include "fenn/src/quantum_execution/engine.hpp"
+#include "fenn/src/c_wrapper/run_roads.hpp"
+#include "fenn/src/dense/engine_dense.hpp"
 #include "fenn/src/sparse/sparse_simulator.hpp"
 #include "libplim/src/process.hpp"
 

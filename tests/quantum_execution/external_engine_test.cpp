@@ -1,13 +1,14 @@
 // The engine bound to the external back end over the stand-in library.
-#include "external_backend/src/lib/engine_external.hpp"
-#include "tests/engine/program.hpp"
-
 #include <gtest/gtest.h>
+
+#include "external_backend/src/lib/engine_external.hpp"
+#include "tests/support/program.hpp"
 
 namespace engine_test {
 namespace {
 
 using external_backend::ExternalBackend;
+using namespace support;
 
 TEST(ExternalEngine, RunsGatesAndMeasurements) {
   Program p(3, 2);

@@ -1,10 +1,13 @@
-// The serialised road shared by the simulator's and the external back end's
-// C functions: decode code and metrics, build a back end, run, release the
-// back end, encode the result in the inputs' encoding.
+// The two roads of a run that the simulator's and the external back end's C
+// functions share: in place on a live process, or from encoded code and
+// metrics to an encoded result. The engine itself knows nothing of Process;
+// only these roads reach the builder's state.
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "fenn/src/c_wrapper/guarded.hpp"
@@ -14,8 +17,29 @@
 #include "libplim/src/byte_buffer.hpp"
 #include "libplim/src/encoding/serialize.hpp"
 #include "libplim/src/model.hpp"
+#include "libplim/src/process.hpp"
 
 namespace fenn {
+
+// Builds a back end from the process's metrics, runs the process's code on
+// it and stores the result. On any failure the process is unchanged; a
+// refusal of the result by the process reads as UndefinedError.
+template <QuantumExecution B>
+Status run_and_set_result(Process& process) {
+  try {
+    const plim::Metrics& metrics = process.get_metrics();
+    const std::vector<const plim::CodeBlock*> code = process.get_quantum_code();
+    FennResult<B> backend = B::create(metrics);
+    if (!backend) return plim::Unexpected{backend.error()};
+    FennResult<plim::ResultData> result = run(*backend, code, metrics);
+    if (!result) return plim::Unexpected{result.error()};
+    if (process.set_result(std::move(*result)) != plim::PlimError::Success)
+      return plim::Unexpected{FennError::UndefinedError};
+    return {};
+  } catch (const std::exception&) {
+    return plim::Unexpected{FennError::UndefinedError};
+  }
+}
 
 struct DecodedInputs {
   std::vector<plim::CodeBlock> blocks;

@@ -1,4 +1,5 @@
-#include "tests/engine/fixture.hpp"
+#include "fenn/src/quantum_execution/map_qubits.hpp"
+#include "tests/quantum_execution/engine_fixture.hpp"
 
 namespace engine_test {
 namespace {
@@ -94,13 +95,14 @@ TEST_F(EngineTest, DirtyAndCleanStacks) {
   }
 }
 
-TEST(MapQubits, TranslatesThroughTheMap) {
+TEST(MapQubits, TranslatesThroughTheMapIntoTheCallersBuffer) {
   const std::vector<uint64_t> map{5, 3, 9};
-  EXPECT_EQ(*fenn::map_qubits(std::vector<uint64_t>{2, 0, 2}, map), (std::vector<uint64_t>{9, 5, 9}));
-  EXPECT_TRUE(fenn::map_qubits({}, map)->empty());
-  auto outside = fenn::map_qubits(std::vector<uint64_t>{1, 3}, map);
-  ASSERT_FALSE(outside.has_value());
-  EXPECT_EQ(outside.error(), FennError::UndefinedError);
+  std::vector<uint64_t> out{1, 1, 1, 1};
+  ASSERT_TRUE(fenn::map_qubits_into(std::vector<uint64_t>{2, 0, 2}, map, out));
+  EXPECT_EQ(out, (std::vector<uint64_t>{9, 5, 9}));
+  ASSERT_TRUE(fenn::map_qubits_into({}, map, out));
+  EXPECT_TRUE(out.empty());
+  EXPECT_FALSE(fenn::map_qubits_into(std::vector<uint64_t>{1, 3}, map, out));
 }
 
 }  // namespace

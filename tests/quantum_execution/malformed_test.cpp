@@ -1,7 +1,7 @@
 // Quantum code that breaks the engine's rules ends the run with
 // UndefinedError; the effects of earlier instructions have happened, those
 // of later ones have not.
-#include "tests/engine/fixture.hpp"
+#include "tests/quantum_execution/engine_fixture.hpp"
 
 namespace engine_test {
 namespace {

@@ -5,54 +5,21 @@
 #include <memory>
 #include <set>
 
-#include "libplim/src/process.hpp"
-#include "tests/agreement/agreement_support.hpp"
+#include "fenn/src/c_wrapper/run_roads.hpp"
+#include "tests/quantum_execution/agreement.hpp"
+#include "tests/support/built_process.hpp"
 
 namespace agreement_test {
 namespace {
 
-using plim::PlimError;
-
-struct Built {
-  std::unique_ptr<Process> process = std::make_unique<Process>(1);
-  std::vector<std::unique_ptr<Qubit>> qubits;
-
-  explicit Built(unsigned count) {
-    for (unsigned q = 0; q < count; ++q) {
-      auto made = process->allocate_qubit(false);
-      EXPECT_TRUE(made.has_value());
-      qubits.push_back(std::move(made).value());
-    }
-  }
-
-  std::vector<Qubit*> list() const {
-    std::vector<Qubit*> all;
-    for (const auto& q : qubits) all.push_back(q.get());
-    return all;
-  }
-
-  // H on the first qubit, then a CNOT from each qubit to the next.
-  void entangle() {
-    ASSERT_EQ(process->apply_gate(plim::Hadamard{}, *qubits[0]), PlimError::Success);
-    for (std::size_t q = 0; q + 1 < qubits.size(); ++q) {
-      Qubit* control[] = {qubits[q].get()};
-      ASSERT_EQ(process->ctrl_push(control), PlimError::Success);
-      ASSERT_EQ(process->apply_gate(plim::PauliX{}, *qubits[q + 1]), PlimError::Success);
-      ASSERT_EQ(process->ctrl_pop(), PlimError::Success);
-    }
-  }
-};
-
 // |0...0> + |1...1> over every qubit, built and dumped through the builder.
-struct Ghz : Built {
-  std::unique_ptr<Dump> dump;
+struct Ghz : support::BuiltProcess {
+  std::unique_ptr<Dump> listed;
 
-  explicit Ghz(unsigned count) : Built(count) {
+  explicit Ghz(unsigned count) : BuiltProcess(count) {
     entangle();
-    auto made = process->dump(list());
-    EXPECT_TRUE(made.has_value());
-    dump = std::move(made).value();
-    EXPECT_EQ(process->prepare_for_execution(), PlimError::Success);
+    listed = dump();
+    prepare();
   }
 };
 
@@ -60,10 +27,10 @@ template <class B>
 void expect_ghz(unsigned count, const char* name) {
   SCOPED_TRACE(name);
   Ghz ghz(count);
-  const fenn::Status status = fenn::run_and_set_result<B>(*ghz.process);
+  const fenn::Status status = fenn::run_and_set_result<B>(ghz.process());
   ASSERT_TRUE(status.has_value()) << "code " << static_cast<int>(status.error());
-  ASSERT_TRUE(ghz.dump->value->has_value());
-  const Amplitudes entries = as_map(**ghz.dump->value);
+  ASSERT_TRUE(ghz.listed->value->has_value());
+  const Amplitudes entries = as_map(**ghz.listed->value);
   const uint64_t all_ones = (uint64_t{1} << count) - 1;
   const double half = 1.0 / std::sqrt(2.0);
   EXPECT_EQ(entries.size(), 2u);
@@ -81,10 +48,10 @@ TEST(BackEndsAgree, FiftyQubitGhzState) {
 
 TEST(BackEndsAgree, ExternalRefusesFiftyOneQubits) {
   Ghz ghz(51);
-  const fenn::Status status = fenn::run_and_set_result<ExternalBackend>(*ghz.process);
+  const fenn::Status status = fenn::run_and_set_result<ExternalBackend>(ghz.process());
   ASSERT_FALSE(status.has_value());
   EXPECT_EQ(status.error(), fenn::FennError::TooManyQubits);
-  EXPECT_FALSE(ghz.dump->value->has_value());
+  EXPECT_FALSE(ghz.listed->value->has_value());
   // The sparse simulator has no such limit.
   expect_ghz<SparseSimulator>(51, "sparse");
 }
@@ -96,15 +63,14 @@ void expect_bell_readings(const char* name) {
   SCOPED_TRACE(name);
   std::set<int64_t> seen;
   for (int run = 0; run < 64; ++run) {
-    Built bell(2);
+    support::BuiltProcess bell(2);
     bell.entangle();
-    auto future = bell.process->measure(bell.list());
-    ASSERT_TRUE(future.has_value());
-    ASSERT_EQ(bell.process->prepare_for_execution(), PlimError::Success);
-    const fenn::Status status = fenn::run_and_set_result<B>(*bell.process);
+    const std::unique_ptr<Future> future = bell.measure();
+    bell.prepare();
+    const fenn::Status status = fenn::run_and_set_result<B>(bell.process());
     ASSERT_TRUE(status.has_value()) << "code " << static_cast<int>(status.error());
-    ASSERT_TRUE((*future)->value->has_value());
-    const int64_t reading = **(*future)->value;
+    ASSERT_TRUE(future->value->has_value());
+    const int64_t reading = **future->value;
     ASSERT_TRUE(reading == 0 || reading == 3) << "read " << reading;
     seen.insert(reading);
   }

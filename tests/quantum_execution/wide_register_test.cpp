@@ -7,7 +7,8 @@
 #include <random>
 #include <sstream>
 
-#include "tests/agreement/agreement_support.hpp"
+#include "tests/quantum_execution/agreement.hpp"
+#include "tests/support/random_gates.hpp"
 #include "tests/support/reference_state.hpp"
 
 namespace agreement_test {
@@ -15,7 +16,7 @@ namespace {
 
 class WideCircuit {
  public:
-  WideCircuit(unsigned qubits, uint64_t seed) : qubits_(qubits), rng_(seed), program_(qubits, 1) {
+  WideCircuit(unsigned qubits, uint64_t seed) : qubits_(qubits), gates_(seed), program_(qubits, 1, 1) {
     for (unsigned q = 0; q < qubits; ++q) program_.add(plim::Alloc{false, q});
     plan_pown();
     for (std::size_t n = 0; n <= kGates; ++n) {
@@ -24,7 +25,7 @@ class WideCircuit {
     }
     std::vector<uint64_t> listed(qubits_);
     std::iota(listed.begin(), listed.end(), uint64_t{0});
-    std::shuffle(listed.begin(), listed.end(), rng_);
+    std::shuffle(listed.begin(), listed.end(), gates_.rng());
     program_.add(plim::Dump{listed, 0});
     program_.add(plim::End{plim::Halt{}});
   }
@@ -36,8 +37,7 @@ class WideCircuit {
   static constexpr int kSplittingGates = 10;
 
   uint64_t qubit_at(unsigned position) const { return qubits_ - 1 - position; }
-  uint64_t pick(uint64_t below) { return std::uniform_int_distribution<uint64_t>(0, below - 1)(rng_); }
-  double angle() { return std::uniform_real_distribution<double>(-7.0, 7.0)(rng_); }
+  uint64_t pick(uint64_t below) { return gates_.pick(below); }
 
   // As in the small circuits: y starts at |1> and its upper bits take no
   // gate before the call, so images stay in range and never meet. Moduli of
@@ -46,13 +46,13 @@ class WideCircuit {
     const unsigned nbits = 2 + static_cast<unsigned>(pick(31));
     const unsigned k = nbits + 1 + static_cast<unsigned>(pick(qubits_ - nbits));
     const uint64_t low = (uint64_t{1} << (nbits - 1)) + 1, high = (uint64_t{1} << nbits) - 1;
-    modulus_ = std::uniform_int_distribution<uint64_t>(low / 2, high / 2)(rng_) * 2 + 1;
+    modulus_ = std::uniform_int_distribution<uint64_t>(low / 2, high / 2)(gates_.rng()) * 2 + 1;
     do {
       base_ = 2 + pick(uint64_t{1} << 32) % (uint64_t{1} << 31);
     } while (std::gcd(base_, modulus_) != 1);
     std::vector<unsigned> positions(k);
     std::iota(positions.begin(), positions.end(), 0u);
-    std::shuffle(positions.begin(), positions.end(), rng_);
+    std::shuffle(positions.begin(), positions.end(), gates_.rng());
     for (unsigned p : positions) targets_.push_back(qubit_at(p));
     std::vector<unsigned> origin(k);
     std::iota(origin.begin(), origin.end(), 0u);
@@ -67,33 +67,19 @@ class WideCircuit {
     program_.add(plim::Plugin{"pown", targets_, std::to_string(base_) + " " + std::to_string(modulus_)});
   }
 
+  // Only gates that split no state once the splitting ones are used up.
   void add_gate(bool keep_y) {
-    uint64_t target;
-    do {
-      target = pick(qubits_);
-    } while (keep_y && std::count(y_upper_.begin(), y_upper_.end(), target) != 0);
-    std::vector<uint64_t> controls;
-    for (uint64_t wanted = pick(3); controls.size() < wanted;) {
-      const uint64_t c = pick(qubits_);
-      if (c != target && std::count(controls.begin(), controls.end(), c) == 0) controls.push_back(c);
-    }
-    plim::QuantumGate gate;
-    switch (pick(splitting_left_ > 0 ? 8 : 5)) {
-      case 0: gate = plim::PauliX{}; break;
-      case 1: gate = plim::PauliY{}; break;
-      case 2: gate = plim::PauliZ{}; break;
-      case 3: gate = plim::Phase{angle()}; break;
-      case 4: gate = plim::RZ{angle()}; break;
-      case 5: gate = plim::Hadamard{}; break;
-      case 6: gate = plim::RX{angle()}; break;
-      default: gate = plim::RY{angle()}; break;
-    }
-    if (gate.index() == 3 || gate.index() == 5 || gate.index() == 6) --splitting_left_;
-    program_.add(plim::Gate{gate, target, controls});
+    const std::vector<uint64_t> avoid = keep_y ? y_upper_ : std::vector<uint64_t>{};
+    support::RandomGate g = splitting_left_ > 0
+                                ? gates_.next(qubits_, support::kEveryGateButUnitary, avoid)
+                                : gates_.next(qubits_, support::kGatesThatSplitNoState, avoid);
+    const std::size_t kind = g.gate.index();
+    if (kind == 3 || kind == 5 || kind == 6) --splitting_left_;
+    program_.add(plim::Gate{std::move(g.gate), g.target, std::move(g.controls)});
   }
 
   unsigned qubits_;
-  std::mt19937_64 rng_;
+  support::RandomGates gates_;
   Program program_;
   std::vector<uint64_t> targets_;
   std::vector<uint64_t> y_upper_;

@@ -10,7 +10,8 @@
 #include <random>
 #include <sstream>
 
-#include "tests/agreement/agreement_support.hpp"
+#include "tests/quantum_execution/agreement.hpp"
+#include "tests/support/random_gates.hpp"
 #include "tests/support/reference_gates.hpp"
 
 namespace agreement_test {
@@ -28,12 +29,12 @@ struct PownPlan {
 class RandomCircuit {
  public:
   RandomCircuit(unsigned qubits, uint64_t seed, bool with_unitary)
-      : qubits_(qubits), rng_(seed), with_unitary_(with_unitary), program_(qubits, 3, 2), reference_(qubits) {
+      : qubits_(qubits), gates_(seed), with_unitary_(with_unitary), program_(qubits, 2, 3), reference_(qubits) {
     // Allocated in order, qubit q takes position n-1-q.
     for (unsigned q = 0; q < qubits; ++q) program_.add(plim::Alloc{false, q});
     if (qubits >= 3) plan_pown();
     const std::size_t gates = 120;
-    const std::size_t first_dump = std::uniform_int_distribution<std::size_t>(0, gates)(rng_);
+    const std::size_t first_dump = std::uniform_int_distribution<std::size_t>(0, gates)(gates_.rng());
     for (std::size_t n = 0; n <= gates; ++n) {
       if (pown_ && n == pown_->step) add_pown();
       if (n == first_dump) add_dump(0);
@@ -52,8 +53,7 @@ class RandomCircuit {
 
  private:
   uint64_t position(uint64_t qubit) const { return qubits_ - 1 - qubit; }
-  unsigned pick(unsigned below) { return std::uniform_int_distribution<unsigned>(0, below - 1)(rng_); }
-  double angle() { return std::uniform_real_distribution<double>(-7.0, 7.0)(rng_); }
+  unsigned pick(unsigned below) { return static_cast<unsigned>(gates_.pick(below)); }
 
   // A register of k low positions split into x and y, with an odd modulus
   // and a base coprime to it. y starts at |1> and no gate targets its upper
@@ -64,12 +64,12 @@ class RandomCircuit {
     const unsigned k = 3 + pick(qubits_ - 2);
     const unsigned nbits = 2 + pick(k - 1);
     const uint64_t low = (uint64_t{1} << (nbits - 1)) + 1, high = (uint64_t{1} << nbits) - 1;
-    plan.modulus = std::uniform_int_distribution<uint64_t>(low / 2, high / 2)(rng_) * 2 + 1;
+    plan.modulus = std::uniform_int_distribution<uint64_t>(low / 2, high / 2)(gates_.rng()) * 2 + 1;
     do {
-      plan.base = std::uniform_int_distribution<uint64_t>(2, 5000)(rng_);
+      plan.base = std::uniform_int_distribution<uint64_t>(2, 5000)(gates_.rng());
     } while (std::gcd(plan.base, plan.modulus) != 1);
     for (unsigned p = 0; p < k; ++p) plan.targets.push_back(qubits_ - 1 - p);
-    std::shuffle(plan.targets.begin(), plan.targets.end(), rng_);
+    std::shuffle(plan.targets.begin(), plan.targets.end(), gates_.rng());
 
     // Which position ends at each low position once the exchanges are made.
     std::vector<unsigned> target_positions;
@@ -79,7 +79,7 @@ class RandomCircuit {
     for (auto [a, b] : reference::pown_swap_list(target_positions)) std::swap(origin[a], origin[b]);
     for (unsigned p = 0; p < nbits; ++p) plan.y_qubits.push_back(qubits_ - 1 - origin[p]);
 
-    plan.step = std::uniform_int_distribution<std::size_t>(0, 120)(rng_);
+    plan.step = std::uniform_int_distribution<std::size_t>(0, 120)(gates_.rng());
     pown_ = plan;
     add(plim::PauliX{}, plan.y_qubits[0], {});
   }
@@ -97,7 +97,7 @@ class RandomCircuit {
   std::vector<uint64_t> random_listing() {
     std::vector<uint64_t> listed(qubits_);
     std::iota(listed.begin(), listed.end(), uint64_t{0});
-    std::shuffle(listed.begin(), listed.end(), rng_);
+    std::shuffle(listed.begin(), listed.end(), gates_.rng());
     return listed;
   }
 
@@ -145,46 +145,16 @@ class RandomCircuit {
 
   // Any gate with up to two distinct controls; before the pown call the
   // upper bits of its y register are never a target.
-  bool keeps_y(uint64_t target) const {
-    return std::count(pown_->y_qubits.begin() + 1, pown_->y_qubits.end(), target) != 0;
-  }
-
   void add_gate(bool keep_y) {
-    uint64_t target;
-    do {
-      target = pick(qubits_);
-    } while (keep_y && keeps_y(target));
-    std::vector<uint64_t> controls;
-    const unsigned wanted = std::min(pick(3), qubits_ - 1);
-    while (controls.size() < wanted) {
-      const uint64_t c = pick(qubits_);
-      if (c != target && std::count(controls.begin(), controls.end(), c) == 0) controls.push_back(c);
-    }
-    switch (pick(with_unitary_ ? 9 : 8)) {
-      case 0: add(plim::PauliX{}, target, controls); break;
-      case 1: add(plim::PauliY{}, target, controls); break;
-      case 2: add(plim::PauliZ{}, target, controls); break;
-      case 3: add(plim::Hadamard{}, target, controls); break;
-      case 4: add(plim::Phase{angle()}, target, controls); break;
-      case 5: add(plim::RX{angle()}, target, controls); break;
-      case 6: add(plim::RY{angle()}, target, controls); break;
-      case 7: add(plim::RZ{angle()}, target, controls); break;
-      default: {
-        // e^{ia} [[e^{ib} cos g, i sin g], [i sin g, e^{-ib} cos g]]: unitary
-        // and symmetric.
-        const double a = angle(), b = angle(), g = angle();
-        const C diagonal0 = std::polar(1.0, a + b) * std::cos(g);
-        const C off = std::polar(1.0, a) * C(0.0, std::sin(g));
-        const C diagonal1 = std::polar(1.0, a - b) * std::cos(g);
-        auto stored = [](C z) { return plim::Complex{z.real(), z.imag()}; };
-        add(plim::Unitary{{stored(diagonal0), stored(off), stored(off), stored(diagonal1)}}, target,
-            controls);
-      }
-    }
+    std::vector<uint64_t> avoid;
+    if (keep_y) avoid.assign(pown_->y_qubits.begin() + 1, pown_->y_qubits.end());
+    support::RandomGate g = with_unitary_ ? gates_.next(qubits_, support::kEveryGate, avoid)
+                                          : gates_.next(qubits_, support::kEveryGateButUnitary, avoid);
+    add(std::move(g.gate), g.target, std::move(g.controls));
   }
 
   unsigned qubits_;
-  std::mt19937_64 rng_;
+  support::RandomGates gates_;
   bool with_unitary_;
   Program program_;
   reference::State reference_;

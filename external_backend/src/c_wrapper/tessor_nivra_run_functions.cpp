@@ -1,10 +1,9 @@
 // The external back end's C functions: the simulator's roads, bound to the
 // closed library and without a simulation mode.
 
-#include "external_backend/src/lib/external_backend.hpp"
+#include "external_backend/src/lib/engine_external.hpp"
 #include "fenn/src/c_wrapper/guarded.hpp"
-#include "fenn/src/c_wrapper/serialized_run.hpp"
-#include "fenn/src/quantum_execution/engine.hpp"
+#include "fenn/src/c_wrapper/run_roads.hpp"
 #include "libplim/src/process.hpp"
 #include "tessor_nivra.h"
 

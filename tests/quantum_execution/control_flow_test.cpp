@@ -1,4 +1,4 @@
-#include "tests/engine/fixture.hpp"
+#include "tests/quantum_execution/engine_fixture.hpp"
 
 namespace engine_test {
 namespace {

@@ -1,10 +1,24 @@
+// Quantum code written directly as blocks of instructions, run by default on
+// the recording back end, with a fresh script for every test.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include "tests/engine/program.hpp"
+#include "tests/quantum_execution/recording_backend.hpp"
+#include "tests/support/program.hpp"
 
 namespace engine_test {
+
+using namespace support;
+
+struct Program : support::Program {
+  using support::Program::Program;
+
+  template <class B = RecordingBackend>
+  fenn::FennResult<plim::ResultData> run() const {
+    return support::Program::run<B>();
+  }
+};
 
 class EngineTest : public ::testing::Test {
  protected:
