@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -14,12 +15,28 @@
 namespace fenn::runtime::pool_detail {
 namespace {
 
-constexpr uint64_t kMinChunk = 1024;
+constexpr uint64_t kMinChunk = 4096;
 // A size far beyond any machine; larger requests are lowered to it.
 constexpr std::size_t kMaxThreads = std::size_t{1} << 16;
 // Pass bodies are flat loops; a small stack lets more workers start where the
 // address space is capped.
 constexpr std::size_t kWorkerStack = std::size_t{1} << 20;
+
+// Spins for up to kSpin until done() holds; tells whether it does.
+constexpr auto kSpin = std::chrono::microseconds(50);
+template <class Done>
+bool spin_until(const Done& done) {
+  const auto until = std::chrono::steady_clock::now() + kSpin;
+  for (;;) {
+    for (int i = 0; i < 64; ++i) {
+      if (done()) return true;
+      __builtin_ia32_pause();
+    }
+    if (std::chrono::steady_clock::now() >= until) return false;
+  }
+}
+
+uint64_t floor_pow2(uint64_t v) { return uint64_t{1} << (63 - std::countl_zero(v | 1)); }
 
 // One pass handed to the pool. It lives on the stack of the thread that runs
 // it, which does not return before the last helper has left.
@@ -32,8 +49,10 @@ struct Pass {
   ChunkFn chunk;
   void* context;
   std::atomic<uint64_t> next{0};  // the next range to claim
+  // Workers inside the pass: changed with the pool's mutex held, read by the
+  // caller without it while it spins.
+  std::atomic<unsigned> helpers{0};
   // Guarded by the pool's mutex:
-  unsigned helpers = 0;  // workers inside the pass
   std::exception_ptr error;
   Pass* later = nullptr;
   bool queued = false;
@@ -69,6 +88,7 @@ class Pool {
       return;
     }
     enqueue(pass);
+    published_.fetch_add(1, std::memory_order_release);
     if (sleeping_ != 0) work_.notify_all();
     lock.unlock();
 
@@ -77,8 +97,14 @@ class Pool {
     set_inside(false);
 
     lock.lock();
-    unlink(pass);
-    done_.wait(lock, [&] { return pass.helpers == 0; });
+    unlink(pass);  // from now on no worker joins the pass
+    if (pass.helpers.load(std::memory_order_relaxed) != 0) {
+      // Helpers usually finish their last range within microseconds.
+      lock.unlock();
+      spin_until([&] { return pass.helpers.load(std::memory_order_acquire) == 0; });
+      lock.lock();
+      done_.wait(lock, [&] { return pass.helpers.load(std::memory_order_relaxed) == 0; });
+    }
     const std::exception_ptr error = pass.error;
     lock.unlock();
     if (error) std::rethrow_exception(error);
@@ -142,17 +168,25 @@ class Pool {
     for (;;) {
       Pass* pass = open_pass();
       if (pass == nullptr) {
+        // Passes of one run follow each other closely: watch for the next
+        // one for a moment before going to sleep.
+        const uint64_t seen = published_.load(std::memory_order_relaxed);
+        lock.unlock();
+        const bool another =
+            spin_until([&] { return published_.load(std::memory_order_acquire) != seen; });
+        lock.lock();
+        if (another || open_pass() != nullptr) continue;
         ++sleeping_;
         work_.wait(lock);
         --sleeping_;
         continue;
       }
-      ++pass->helpers;
+      pass->helpers.fetch_add(1, std::memory_order_relaxed);
       lock.unlock();
       work(*pass);
       lock.lock();
       unlink(*pass);
-      if (--pass->helpers == 0) done_.notify_all();
+      if (pass->helpers.fetch_sub(1, std::memory_order_release) == 1) done_.notify_all();
     }
   }
 
@@ -221,6 +255,7 @@ class Pool {
   }
 
   std::size_t threads_ = 1;
+  std::atomic<uint64_t> published_{0};  // passes queued so far
   pthread_key_t key_{};
   bool key_valid_ = false;
   std::mutex mutex_;
@@ -233,8 +268,6 @@ class Pool {
   std::size_t sleeping_ = 0;
   bool started_ = false;
 };
-
-uint64_t floor_pow2(uint64_t v) { return uint64_t{1} << (63 - std::countl_zero(v | 1)); }
 
 }  // namespace
 
@@ -255,7 +288,9 @@ void run_pass(uint64_t n, uint64_t chunks, ChunkFn chunk, void* context) {
 uint64_t for_chunks(uint64_t n) {
   const Pool* pool = Pool::instance();
   const uint64_t threads = pool == nullptr ? 1 : pool->threads();
-  const uint64_t most = std::max<uint64_t>(kMaxReduceChunks, std::bit_ceil(4 * threads));
+  // Small ranges keep the end of a pass short when a worker is preempted on
+  // a busy machine; claiming one costs a single atomic addition.
+  const uint64_t most = std::max<uint64_t>(4096, std::bit_ceil(16 * threads));
   return std::min(most, floor_pow2(n / kMinChunk));
 }
 

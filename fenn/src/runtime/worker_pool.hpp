@@ -30,7 +30,7 @@ using ChunkFn = void (*)(void* context, uint64_t chunk, uint64_t begin, uint64_t
 void run_pass(uint64_t n, uint64_t chunks, ChunkFn chunk, void* context);
 
 // How many ranges a parallel_for over n >= kInlineBelow indices is cut into:
-// a power of two, each range at least 1024 indices.
+// a power of two, each range at least 4096 indices.
 uint64_t for_chunks(uint64_t n);
 
 // The same for parallel_reduce: depends on n alone, so that a sum comes out
