@@ -1,5 +1,4 @@
 find_package(Threads REQUIRED)
-find_package(TBB REQUIRED)
 find_package(Boost 1.81 REQUIRED)
 find_path(XXHASH_INCLUDE_DIR xxhash.h REQUIRED)
 if(PLIM_BUILD_TESTS)

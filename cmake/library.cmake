@@ -9,18 +9,21 @@ add_library(plim_objects OBJECT ${PLIM_SOURCES})
 target_include_directories(plim_objects
   PUBLIC ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR} ${XXHASH_INCLUDE_DIR})
 target_compile_definitions(plim_objects PUBLIC PLIM_BUILDING_LIBRARY)
-target_link_libraries(plim_objects PUBLIC TBB::tbb Boost::headers Threads::Threads)
+target_link_libraries(plim_objects PUBLIC Boost::headers Threads::Threads)
 
 add_library(plim SHARED $<TARGET_OBJECTS:plim_objects>)
 target_include_directories(plim PUBLIC
   $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
 # The closed library is linked by name, as the real one would be, so that
 # the exported package holds plim alone.
-target_link_libraries(plim PRIVATE TBB::tbb Threads::Threads
+target_link_libraries(plim PRIVATE Threads::Threads
   -L$<TARGET_FILE_DIR:tz_nivra> -ltz_nivra)
 add_dependencies(plim tz_nivra)
+# The worker pool's threads live until the host exits and run the library's
+# code: dlclose must not unmap it under them (-z nodelete).
 target_link_options(plim PRIVATE
-  -Wl,--version-script=${PROJECT_SOURCE_DIR}/cmake/exports.map -Wl,--no-undefined)
+  -Wl,--version-script=${PROJECT_SOURCE_DIR}/cmake/exports.map -Wl,--no-undefined
+  -Wl,-z,nodelete)
 set_target_properties(plim PROPERTIES
   LINK_DEPENDS ${PROJECT_SOURCE_DIR}/cmake/exports.map
   INSTALL_RPATH "$ORIGIN" BUILD_WITH_INSTALL_RPATH ON

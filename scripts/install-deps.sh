@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only when one is missing.
 set -euo pipefail
-packages=(build-essential cmake g++ libgtest-dev libgmock-dev libtbb-dev libxxhash-dev
+packages=(build-essential cmake g++ libgtest-dev libgmock-dev libxxhash-dev
           libboost1.81-dev clang libclang-rt-14-dev valgrind binutils pkgconf)
 missing=()
 for package in "${packages[@]}"; do

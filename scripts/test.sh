@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: a plain build (with valgrind's memcheck over a
 # representative subset), the same tests under AddressSanitizer with
-# UndefinedBehaviorSanitizer, the concurrency tests under ThreadSanitizer, and
+# UndefinedBehaviorSanitizer, the concurrency tests and the worker pool's own
+# tests under ThreadSanitizer (passes going to the pool), and
 # a short bounded run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,9 +24,10 @@ configure_and_build build/test-asan-ubsan -DPLIM_SANITIZE=address,undefined
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/test-asan-ubsan --output-on-failure -j "$jobs"
 
-echo "=== thread sanitizer (concurrent runs) ==="
-targets=stress_tests configure_and_build build/test-tsan -DPLIM_SANITIZE=thread
+echo "=== thread sanitizer (concurrent runs and the worker pool) ==="
+targets="stress_tests runtime_tests" configure_and_build build/test-tsan -DPLIM_SANITIZE=thread
 TSAN_OPTIONS=halt_on_error=1 build/test-tsan/bin/stress_tests
+TSAN_OPTIONS=halt_on_error=1 build/test-tsan/bin/runtime_tests --gtest_filter='WorkerPool.*'
 
 echo "=== fuzzing (bounded) ==="
 bash scripts/fuzz.sh

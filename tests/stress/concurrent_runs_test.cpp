@@ -20,18 +20,6 @@ namespace {
 
 constexpr int kHostThreads = 8;
 
-#if defined(__SANITIZE_THREAD__)
-// Debian's libtbb is not built with ThreadSanitizer, so the hand-over of a
-// pass between its workers is invisible to it and every pass on the pool
-// would be reported. Under ThreadSanitizer the runs therefore stay below the
-// size at which passes go to the pool: what it checks is everything else that
-// concurrent runs share (per-thread generators, codecs, processes, the closed
-// library). The pool itself is exercised by the other builds.
-constexpr bool kThreadSanitizer = true;
-#else
-constexpr bool kThreadSanitizer = false;
-#endif
-
 enum class Road { DenseInPlace, SparseInPlace, ExternalInPlace, DenseJson, SparseBin, ExternalBin };
 constexpr Road kRoads[] = {Road::DenseInPlace, Road::SparseInPlace, Road::ExternalInPlace,
                            Road::DenseJson,    Road::SparseBin,     Road::ExternalBin};
@@ -126,8 +114,9 @@ TEST(ConcurrentRuns, EveryHostThreadGetsItsOwnCorrectResults) {
     threads.emplace_back([t, &wrong] {
       for (int run = 0; run < kRunsPerThread; ++run) {
         const int64_t pattern = (t * 7 + run * 5) % 64;
-        // Dense runs of 16 qubits use the pool; the others stay small.
-        const unsigned ghz_size = run % 3 == 0 && !kThreadSanitizer ? 10 : 3;
+        // Dense runs of 16 qubits hand their passes to the pool; the others
+        // stay small.
+        const unsigned ghz_size = run % 3 == 0 ? 10 : 3;
         const Road road = kRoads[(t + run) % std::size(kRoads)];
         const Outcome outcome = run_program(pattern, ghz_size, road, t * 1000 + run);
         const int64_t all_ones = (int64_t{1} << ghz_size) - 1;
@@ -137,6 +126,43 @@ TEST(ConcurrentRuns, EveryHostThreadGetsItsOwnCorrectResults) {
       }
     });
   }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(wrong.load(), 0);
+}
+
+// H, then Z, then H on every qubit is X on every qubit: the measurement reads
+// all ones. In between the sparse map holds 2^14 entries, enough for its
+// in-place Z passes to go to the pool, as every dense pass does.
+int64_t run_hzh(int sim_mode, uint64_t pid) {
+  constexpr unsigned kQubits = 14;
+  Process* process = nullptr;
+  EXPECT_EQ(plim_process_new(pid, &process), 0);
+  std::vector<Qubit*> qubits(kQubits);
+  for (Qubit*& qubit : qubits) EXPECT_EQ(plim_process_allocate_qubit(process, false, &qubit), 0);
+  for (int gate : {PLIM_GATE_HADAMARD, PLIM_GATE_PAULI_Z, PLIM_GATE_HADAMARD})
+    for (Qubit* qubit : qubits) EXPECT_EQ(plim_process_apply_gate(process, gate, 0.0, qubit), 0);
+  Future* measured = nullptr;
+  EXPECT_EQ(plim_process_measure(process, qubits.data(), kQubits, &measured), 0);
+  EXPECT_EQ(plim_process_prepare_for_execution(process), 0);
+  EXPECT_EQ(fenn_run_and_set_result(process, sim_mode), 0);
+  int64_t value = -1;
+  EXPECT_EQ(plim_future_value(measured, &value), 0);
+  for (Qubit* qubit : qubits) plim_qubit_delete(qubit);
+  plim_future_delete(measured);
+  plim_process_delete(process);
+  return value;
+}
+
+TEST(ConcurrentRuns, PooledPassesOfBothSimulatorsFromManyHostThreads) {
+  std::atomic<int> wrong{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kHostThreads; ++t)
+    threads.emplace_back([t, &wrong] {
+      for (int run = 0; run < 3; ++run) {
+        const int sim_mode = (t + run) % 2 == 0 ? FENN_SIM_SPARSE : FENN_SIM_DENSE;
+        if (run_hzh(sim_mode, 50000 + t * 10 + run) != (int64_t{1} << 14) - 1) wrong.fetch_add(1);
+      }
+    });
   for (std::thread& thread : threads) thread.join();
   EXPECT_EQ(wrong.load(), 0);
 }
@@ -154,7 +180,6 @@ std::size_t thread_count() {
 // Two host threads running dense passes large enough for the pool share its
 // one set of workers: both finish, and no second pool of threads appears.
 TEST(ConcurrentRuns, TwoHostThreadsShareTheOneWorkerPool) {
-  if (kThreadSanitizer) GTEST_SKIP() << "the pool's own library is not instrumented";
   const std::size_t before = thread_count();
   std::atomic<std::size_t> peak{0};
   std::atomic<bool> done{false};

@@ -1,17 +1,15 @@
-// The global worker pool: one oneTBB arena made on first use and kept until
-// the host exits. Every data-parallel pass of the simulators runs on it, and
-// the calling thread waits until the pass is complete.
+// The global worker pool: threads of the library's own, started on first use
+// and kept until the host exits. Every data-parallel pass of the simulators
+// runs on it; the calling thread works on its own pass too and returns only
+// when the whole pass is complete. A pool that could start fewer threads than
+// its size asks for, or none, runs each pass on the threads it has.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <string_view>
 
-#include <oneapi/tbb/blocked_range.h>
-#include <oneapi/tbb/parallel_for.h>
-#include <oneapi/tbb/parallel_reduce.h>
-#include <oneapi/tbb/task_arena.h>
+#include "fenn/src/runtime/pool_size.hpp"
 
 namespace fenn::runtime {
 
@@ -19,19 +17,28 @@ namespace fenn::runtime {
 // registers handing the pass to the pool costs more than the pass itself.
 inline constexpr uint64_t kInlineBelow = uint64_t{1} << 13;
 
-// The pool's size: RAYON_NUM_THREADS, then RAYON_RS_NUM_CPUS (each when it is
-// a positive integer), else the processors available to the process.
-std::size_t worker_count();
+namespace pool_detail {
 
-// The arena, created on the first call.
-tbb::task_arena& worker_arena();
+using ChunkFn = void (*)(void* context, uint64_t chunk, uint64_t begin, uint64_t end);
 
-// Parses a pool-size variable's text: a positive decimal integer, or nothing.
-std::optional<std::size_t> parse_thread_count(std::string_view text);
+// Cuts [0, n) into `chunks` consecutive ranges and calls chunk(context, k,
+// begin, end) once for each, on the pool's threads and the caller's; returns
+// when every call has returned. The first exception a call throws is rethrown
+// here once no thread runs the pass any more; ranges not yet started then
+// never run. Called from inside a pass, it runs every range on the calling
+// thread, in order.
+void run_pass(uint64_t n, uint64_t chunks, ChunkFn chunk, void* context);
 
-// Processors available to this process: its scheduler affinity, lowered to
-// the control-group CPU quota when there is one; at least 1.
-std::size_t available_processors();
+// How many ranges a parallel_for over n >= kInlineBelow indices is cut into:
+// a power of two, each range at least 4096 indices.
+uint64_t for_chunks(uint64_t n);
+
+// The same for parallel_reduce: depends on n alone, so that a sum comes out
+// bit for bit the same however many threads the pool got.
+inline constexpr uint64_t kMaxReduceChunks = 256;
+uint64_t reduce_chunks(uint64_t n);
+
+}  // namespace pool_detail
 
 // Calls body(begin, end) over disjoint sub-ranges covering [0, n).
 template <class Body>
@@ -40,26 +47,36 @@ void parallel_for(uint64_t n, const Body& body) {
     if (n != 0) body(uint64_t{0}, n);
     return;
   }
-  worker_arena().execute([&] {
-    tbb::parallel_for(tbb::blocked_range<uint64_t>(0, n),
-                      [&](const tbb::blocked_range<uint64_t>& r) { body(r.begin(), r.end()); },
-                      tbb::auto_partitioner{});
-  });
+  pool_detail::run_pass(
+      n, pool_detail::for_chunks(n),
+      [](void* context, uint64_t, uint64_t begin, uint64_t end) {
+        (*static_cast<const Body*>(context))(begin, end);
+      },
+      const_cast<Body*>(&body));
 }
 
-// Sums body(begin, end) over sub-ranges of [0, n), joining partial results
-// pairwise.
+// Sums body(begin, end, identity) over sub-ranges of [0, n), joining partial
+// results pairwise: neighbours first, then neighbouring pairs, and so on.
 template <class T, class Body, class Join>
 T parallel_reduce(uint64_t n, T identity, const Body& body, const Join& join) {
   if (n < kInlineBelow) return n == 0 ? identity : body(uint64_t{0}, n, identity);
-  T result = identity;
-  worker_arena().execute([&] {
-    result = tbb::parallel_reduce(
-        tbb::blocked_range<uint64_t>(0, n), identity,
-        [&](const tbb::blocked_range<uint64_t>& r, T acc) { return body(r.begin(), r.end(), acc); },
-        join, tbb::auto_partitioner{});
-  });
-  return result;
+  struct Context {
+    const T& identity;
+    const Body& body;
+    std::optional<T> partial[pool_detail::kMaxReduceChunks];
+  } context{identity, body, {}};
+  const uint64_t chunks = pool_detail::reduce_chunks(n);
+  pool_detail::run_pass(
+      n, chunks,
+      [](void* opaque, uint64_t chunk, uint64_t begin, uint64_t end) {
+        auto& c = *static_cast<Context*>(opaque);
+        c.partial[chunk].emplace(c.body(begin, end, c.identity));
+      },
+      &context);
+  for (uint64_t step = 1; step < chunks; step *= 2)
+    for (uint64_t i = 0; i + step < chunks; i += 2 * step)
+      context.partial[i].emplace(join(*context.partial[i], *context.partial[i + step]));
+  return std::move(*context.partial[0]);
 }
 
 }  // namespace fenn::runtime
