@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -44,6 +45,12 @@ inline DenseSimulator basis(uint64_t qubits, uint64_t index) {
   for (uint64_t q = 0; q < qubits; ++q)
     if ((index >> q) & 1) sim.pauli_x(q, {});
   return sim;
+}
+
+// The same bits in both parts: signed zeros and NaN payloads count.
+inline bool same_bits(Amplitude a, Amplitude b) {
+  return std::bit_cast<uint64_t>(a.re) == std::bit_cast<uint64_t>(b.re) &&
+         std::bit_cast<uint64_t>(a.im) == std::bit_cast<uint64_t>(b.im);
 }
 
 }  // namespace dense_test

@@ -32,7 +32,11 @@ void DenseSimulator::three_pass(uint64_t target, Positions controls, const First
   for_each_index(n, [=, &second](uint64_t i) {
     if (ctl(i)) old_list[i] = second(i & t, old_list[i]);
   });
-  for_each_index(n, [=](uint64_t i) { new_list[i] = add(new_list[i], old_list[i]); });
+  // Off the controls the amplitude moves over untouched: adding it to a zero
+  // would turn a -0.0 part into +0.0.
+  for_each_index(n, [=](uint64_t i) {
+    new_list[i] = ctl(i) ? add(new_list[i], old_list[i]) : old_list[i];
+  });
 }
 
 void DenseSimulator::pauli_x(uint64_t target, Positions controls) {
@@ -97,7 +101,8 @@ void DenseSimulator::hadamard(uint64_t target, Positions controls) {
 
 void DenseSimulator::rx(double angle, uint64_t target, Positions controls) {
   const SinCos sc = sin_cos(angle * 0.5);
-  const Amplitude minus_i_sin{0.0, -sc.sin};
+  // -i (the pauli_y factor (-0.0, -1.0)) times the real sin(theta/2).
+  const Amplitude minus_i_sin{-0.0 * sc.sin, -sc.sin};
   const double cos = sc.cos;
   three_pass(
       target, controls, [minus_i_sin](uint64_t, Amplitude a) { return mul(minus_i_sin, a); },
