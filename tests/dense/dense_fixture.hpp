@@ -39,6 +39,13 @@ inline double norm(const DenseSimulator& sim) {
   return sum;
 }
 
+// A simulator whose metrics name the pown plug-in.
+inline DenseSimulator make_pown(uint64_t qubits) {
+  auto made = DenseSimulator::create(metrics_for(qubits, {"pown"}));
+  EXPECT_TRUE(made.has_value());
+  return std::move(*made);
+}
+
 // The basis vector |index> of `qubits` qubits, reached with pauli_x gates.
 inline DenseSimulator basis(uint64_t qubits, uint64_t index) {
   DenseSimulator sim = make(qubits);
