@@ -12,7 +12,8 @@
 //
 //   bench_dense_bench            runs itself once with 1 and once with 8 threads
 //   bench_dense_bench --with-28  also n = 28
-//   bench_dense_bench --child T [--with-28]   (internal: one pool size)
+//   bench_dense_bench --child T [--with-28] [--only N]   (one pool size, in
+//                                one process; --only N: that register size)
 //
 // The pool reads its size once per process, hence one child per size. The
 // machine is shared: read every figure beside its baselines and the load.
@@ -304,8 +305,11 @@ Circuit random_depth_20(uint64_t n) {
   };
 }
 
-// Turns the simulator's gate queue on or off; false when it has none.
-bool set_batching(DenseSimulator& sim, bool on);
+// Turns the simulator's gate queue on or off.
+bool set_batching(DenseSimulator& sim, bool on) {
+  sim.set_batching(on);
+  return true;
+}
 
 void circuits(const Printer& out) {
   const uint64_t n = out.n;
@@ -365,10 +369,11 @@ void small_registers() {
   }
 }
 
-int child(int threads, bool with_28) {
+int child(int threads, bool with_28, uint64_t only) {
   std::printf("== worker pool: %zu threads (asked for %d)\n", fenn::runtime::worker_count(), threads);
   std::vector<uint64_t> sizes{20, 24, 26};
   if (with_28) sizes.push_back(28);
+  if (only != 0) sizes = {only};
   for (uint64_t n : sizes) {
     const Printer out{threads, n, baselines(n)};
     std::printf("n = %llu, %d threads: pass %.3f ms, copy %.3f ms\n",
@@ -394,9 +399,13 @@ double figure(const std::string& text, const std::string& key) {
 
 int main(int argc, char** argv) {
   bool with_28 = false;
-  for (int i = 1; i < argc; ++i)
+  uint64_t only = 0;
+  for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--with-28") == 0) with_28 = true;
-  if (argc >= 3 && std::strcmp(argv[1], "--child") == 0) return child(std::atoi(argv[2]), with_28);
+    if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) only = std::strtoull(argv[i + 1], nullptr, 10);
+  }
+  if (argc >= 3 && std::strcmp(argv[1], "--child") == 0)
+    return child(std::atoi(argv[2]), with_28, only);
 
   std::string output;
   for (int threads : {1, 8}) {
@@ -417,7 +426,3 @@ int main(int argc, char** argv) {
               one, eight, one / eight);
   return 0;
 }
-
-namespace {
-bool set_batching(DenseSimulator& /*sim*/, bool /*on*/) { return false; }
-}  // namespace

@@ -18,11 +18,15 @@ using fenn::dense::BatchBounds;
 // split into many blocks, and once one gate at a time; every dump and the
 // final state must agree bit for bit.
 TEST(DenseBatching, SameBitsAsOneGateAtATime) {
-  const BatchBounds bounds_list[] = {{2, 1}, {2, 3}, {3, 4}, {4, 2}, {5, 7}, {3, 32}};
+  // Pieces of 4 amplitudes, so that blocks are strided even on a few qubits;
+  // and the default low run on a bound of 7.
+  const BatchBounds bounds_list[] = {{2, 1, 2}, {2, 3, 2}, {3, 4, 2}, {4, 2, 2},
+                                     {5, 7, 2}, {3, 32, 2}, {7, 5, 5}};
   for (unsigned qubits = 1; qubits <= 16; ++qubits) {
     for (const BatchBounds& bounds : bounds_list) {
       SCOPED_TRACE(::testing::Message() << qubits << " qubits, batches of " << bounds.gates
-                                        << " gates on " << bounds.positions << " positions");
+                                        << " gates on " << bounds.positions << " positions, low run "
+                                        << bounds.low_run);
       std::mt19937_64 rng(qubits * 31 + bounds.positions * 7 + bounds.gates);
       DenseSimulator batched = make_pown(qubits);
       DenseSimulator single = make_pown(qubits);

@@ -24,11 +24,12 @@ bool GateQueue::set_bounds(BatchBounds bounds) noexcept {
   ready_ = enabled_ = false;
   buffers_.clear();
   buffer_taken_.reset();
-  // The low positions 0 and 1 are in every set, so that each gathered run
-  // fills whole cache lines; a list no larger than one block takes every
-  // gate in cache anyway and needs no queue.
+  // The low positions 0 and 1 at least are in every set, so that each
+  // gathered piece fills whole cache lines; a list no larger than one block
+  // takes every gate in cache anyway and needs no queue.
   bounds.positions = std::clamp(bounds.positions, 2u, 24u);
   bounds.gates = std::max(bounds.gates, 1u);
+  bounds.low_run = std::clamp(bounds.low_run, 2u, bounds.positions);
   bounds_ = bounds;
   if (qubits_ <= bounds.positions) return false;
   try {
@@ -52,7 +53,7 @@ bool GateQueue::set_bounds(BatchBounds bounds) noexcept {
 }
 
 bool GateQueue::accepts(const PreparedGate& gate) const noexcept {
-  const uint64_t set = positions_ | positions_of(gate) | 3;
+  const uint64_t set = positions_ | positions_of(gate) | ((uint64_t{1} << bounds_.low_run) - 1);
   return static_cast<unsigned>(std::popcount(set)) <= bounds_.positions;
 }
 
@@ -91,13 +92,6 @@ uint64_t insert_zeros(uint64_t x, const uint8_t* positions, unsigned count) noex
   return x;
 }
 
-// Bit k of x moved to the k-th of the ascending positions.
-uint64_t spread(uint64_t x, const uint8_t* positions, unsigned count) noexcept {
-  uint64_t result = 0;
-  for (unsigned k = 0; k < count; ++k) result |= ((x >> k) & 1) << positions[k];
-  return result;
-}
-
 }  // namespace
 
 void GateQueue::apply(Amplitude* list, unsigned qubits, KernelPath path) {
@@ -107,10 +101,10 @@ void GateQueue::apply(Amplitude* list, unsigned qubits, KernelPath path) {
     clear();
     return;
   }
-  // The set: every queued position, 0 and 1, then the lowest others up to
-  // the bound, which makes the contiguous runs of a block as long as they
-  // can be.
-  uint64_t set = positions_ | 3;
+  // The set: every queued position, the low run, then the lowest others up
+  // to the bound, which makes the contiguous pieces of a block as long as
+  // they can be.
+  uint64_t set = positions_ | ((uint64_t{1} << bounds_.low_run) - 1);
   for (unsigned p = 0; p < qubits && static_cast<unsigned>(std::popcount(set)) < bounds_.positions; ++p)
     set |= uint64_t{1} << p;
   const unsigned size = static_cast<unsigned>(std::popcount(set));
@@ -140,6 +134,7 @@ void GateQueue::apply(Amplitude* list, unsigned qubits, KernelPath path) {
   // every gathered piece; the ones above are gathered piece by piece.
   const unsigned run = static_cast<unsigned>(std::countr_one(set));
   const unsigned high = size - run;
+  const uint64_t high_mask = set & ~((uint64_t{1} << run) - 1);
   const uint64_t block = uint64_t{1} << size;
   const std::size_t run_bytes = sizeof(Amplitude) << run;
   const PreparedGate* gates = local_.data();
@@ -160,12 +155,24 @@ void GateQueue::apply(Amplitude* list, unsigned qubits, KernelPath path) {
     Amplitude* buffer = take_buffer();
     for (uint64_t o = first; o < last; ++o) {
       const uint64_t base = insert_zeros(o, position, size);
-      for (uint64_t r = 0; r < (uint64_t{1} << high); ++r)
-        std::memcpy(buffer + (r << run), list + (base | spread(r, position + run, high)), run_bytes);
+      // The offsets of the pieces: every combination of the high positions'
+      // bits, in increasing order (the next subset of a mask is
+      // (x - mask) & mask).
+      uint64_t offset = 0;
+      Amplitude* piece = buffer;
+      do {
+        std::memcpy(static_cast<void*>(piece), list + (base | offset), run_bytes);
+        piece += uint64_t{1} << run;
+        offset = (offset - high_mask) & high_mask;
+      } while (offset != 0);
       for (std::size_t g = 0; g < count; ++g)
         apply_pairs(buffer, gates[g], 0, gates[g].layout.pairs, path);
-      for (uint64_t r = 0; r < (uint64_t{1} << high); ++r)
-        std::memcpy(list + (base | spread(r, position + run, high)), buffer + (r << run), run_bytes);
+      piece = buffer;
+      do {
+        std::memcpy(static_cast<void*>(list + (base | offset)), piece, run_bytes);
+        piece += uint64_t{1} << run;
+        offset = (offset - high_mask) & high_mask;
+      } while (offset != 0);
     }
     give_back(buffer);
   });

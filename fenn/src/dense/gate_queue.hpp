@@ -1,6 +1,7 @@
 // Gates held back so that several of them share one pass over the list. A
 // batch is a run of consecutive gates whose target and control positions
-// together fall in a set of at most `positions` positions; the indices that
+// together with the lowest positions fall in a set of at most `positions`
+// positions; the indices that
 // agree on every position outside the set form a block of 2^positions
 // amplitudes that the batch's gates change among themselves only. Each
 // block is taken by one task, loaded into cache once, given every gate of
@@ -25,6 +26,10 @@ struct BatchBounds {
   // A batch of this many gates costs a few passes' time, so that the
   // engine's time limit, checked between instructions, keeps its meaning.
   unsigned gates = 32;
+  // The lowest positions, always in the set: a block is gathered in pieces of
+  // 2^low_run consecutive amplitudes (512 bytes), long enough that reading
+  // pieces spread over the list runs at memory speed.
+  unsigned low_run = 5;
 };
 
 class GateQueue {
