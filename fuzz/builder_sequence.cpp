@@ -38,6 +38,7 @@ struct State {
   uint64_t allocated_qubits = 0;
   uint64_t current_block = 0;
   std::vector<std::vector<uint64_t>> ctrl_stack;
+  std::vector<uint64_t> deallocated;  // sorted
   std::vector<std::size_t> open_scopes;
   std::vector<std::optional<int64_t>> futures;
   std::vector<bool> dumps;
@@ -50,7 +51,8 @@ struct State {
                            (!exec_time || fuzz::same(*exec_time, *other.exec_time));
     return metrics == other.metrics && code == other.code &&
            allocated_qubits == other.allocated_qubits && current_block == other.current_block &&
-           ctrl_stack == other.ctrl_stack && open_scopes == other.open_scopes &&
+           ctrl_stack == other.ctrl_stack && deallocated == other.deallocated &&
+           open_scopes == other.open_scopes &&
            futures == other.futures && dumps == other.dumps && same_time &&
            serialized_metrics == other.serialized_metrics &&
            serialized_code == other.serialized_code;
@@ -72,6 +74,8 @@ State state_of(const ::Process& p) {
   s.allocated_qubits = p.allocated_qubits;
   s.current_block = p.current_block;
   s.ctrl_stack = p.ctrl_stack;
+  for (uint64_t q = 0; q < p.deallocated_qubits.size(); ++q)
+    if (p.deallocated_qubits[q]) s.deallocated.push_back(q);
   for (const auto& block : p.blocks)
     for (const auto& scope : block.adj_instructions()) s.open_scopes.push_back(scope.size());
   for (const auto& cell : p.futures) s.futures.push_back(*cell);
@@ -143,6 +147,14 @@ class Sequence {
     return list;
   }
 
+  // A flag byte: clear or set as ConsumeBool would have it, and when set any
+  // byte but 0, so that bytes other than 1 reach the library too.
+  unsigned char flag_byte() {
+    const uint8_t b = in_.ConsumeIntegral<uint8_t>();
+    if ((b & 1) == 0) return 0;
+    return b == 1 ? 1 : static_cast<unsigned char>(b & 0xFE);
+  }
+
   std::string text() {
     static const char alphabet[] = "0123456789 ,-x";
     std::string s;
@@ -193,8 +205,8 @@ class Sequence {
       ::Features* f = nullptr;
       switch (in_.ConsumeIntegralInRange(0, 2)) {
         case 0: {
-          bool flags[7];
-          for (bool& flag : flags) flag = in_.ConsumeBool();
+          unsigned char flags[7];
+          for (unsigned char& flag : flags) flag = flag_byte();
           FUZZ_CHECK(plim_features_new(flags[0], flags[1], flags[2], flags[3], flags[4], flags[5],
                                        flags[6], &f) == 0);
           break;
@@ -269,7 +281,7 @@ class Sequence {
         codes = {0, 19, 7, 13};
         ::Qubit* const sentinel = reinterpret_cast<::Qubit*>(uintptr_t{0x5e17});
         ::Qubit* q = sentinel;
-        answer = plim_process_allocate_qubit(p, in_.ConsumeBool(), &q);
+        answer = plim_process_allocate_qubit(p, flag_byte(), &q);
         if (answer == 0 || answer == kNonGate || answer == kTerminated) {
           auto& m = expected_after_append.metrics;
           ++m.qubit_count;
@@ -287,7 +299,7 @@ class Sequence {
         codes = {0, 19, 22, 18, 3, 7, 13};
         const auto i = pick(qubits_);
         if (!i) return;
-        answer = plim_process_free_qubit(p, qubits_[*i].handle, in_.ConsumeBool());
+        answer = plim_process_free_qubit(p, qubits_[*i].handle, flag_byte());
         if (answer == 0) qubits_[*i].allocated = false;
         break;
       }
@@ -296,8 +308,9 @@ class Sequence {
         const auto i = pick(qubits_);
         if (!i) return;
         const int gate = in_.ConsumeIntegralInRange(-2, 9);
+        const int predicted = gate_answer(p, gate, qubits_[*i], before);
         answer = plim_process_apply_gate(p, gate, in_.ConsumeFloatingPoint<double>(), qubits_[*i].handle);
-        if (gate < 0 || gate > 7) FUZZ_CHECK(answer == code(PlimError::UndefinedGate));
+        FUZZ_CHECK(answer == predicted);
         break;
       }
       case 9: {
@@ -409,7 +422,6 @@ class Sequence {
       case 23:
         codes = {0, 7, 13};
         answer = plim_process_prepare_for_execution(p);
-        expected_after_append.metrics.ready = true;
         if (before.metrics.ready) FUZZ_CHECK(answer == 0 && state_of(*p) == before);
         break;
       case 24:
@@ -419,6 +431,7 @@ class Sequence {
         answer = op == 24 ? plim_process_serialize_metrics(p, data_type)
                           : plim_process_serialize_quantum_code(p, data_type);
         FUZZ_CHECK((answer == 15) == (data_type != 0 && data_type != 1));
+        if (answer == 0) read_back(p, op == 24);
         break;
       }
       case 26:
@@ -459,6 +472,37 @@ class Sequence {
     FUZZ_CHECK(after == (append_refused ? expected_after_append : before));
   }
 
+  // The gate's checks in their order: the number, the target's flag and pid,
+  // the target among the controls, the ended block, then a control whose
+  // qubit the process released or measured away.
+  int gate_answer(const ::Process* p, int gate, const QubitEntry& target, const State& before) {
+    if (gate < 0 || gate > 7) return code(PlimError::UndefinedGate);
+    if (!target.allocated) return code(PlimError::DeallocatedQubit);
+    if (target.handle->pid != p->pid) return code(PlimError::UnmatchedPid);
+    for (const auto& list : before.ctrl_stack)
+      if (std::find(list.begin(), list.end(), target.handle->index) != list.end())
+        return code(PlimError::TargetOnControl);
+    if (p->blocks[p->current_block].terminated()) return kTerminated;
+    for (const auto& list : before.ctrl_stack)
+      for (uint64_t control : list)
+        if (std::binary_search(before.deallocated.begin(), before.deallocated.end(), control))
+          return code(PlimError::DeallocatedQubit);
+    return 0;
+  }
+
+  // What the process encodes as BIN, the library's own readers take back.
+  // (A non-finite angle is written to JSON as null, which the JSON reader
+  // does not take, so JSON is left out.)
+  static void read_back(const ::Process* p, bool metrics) {
+    const auto& held = metrics ? p->serialized_metrics : p->serialized_quantum_code;
+    FUZZ_CHECK(held.has_value());
+    if (held->type != plim::DataType::BIN) return;
+    const auto bytes = held->bytes.bytes();
+    const bool read = metrics ? plim::encoding::decode_metrics(bytes, held->type).has_value()
+                              : plim::encoding::decode_quantum_code(bytes, held->type).has_value();
+    FUZZ_CHECK(read);
+  }
+
   // Measurement marks each accepted qubit before it checks the next one, so
   // the model follows the same steps and predicts the refusal.
   int measure(::Process* p, const State& before, State& expected_after_append) {
@@ -480,8 +524,18 @@ class Sequence {
         qubits_[i].measured = true;
       }
       if (predicted == 0) {
-        if (!keep_allocated)
-          for (std::size_t i : chosen) qubits_[i].allocated = false;
+        if (!keep_allocated) {
+          auto& deallocated = expected_after_append.deallocated;
+          for (std::size_t i : chosen) {
+            qubits_[i].allocated = false;
+            // A number this process never made (a handle of another process
+            // with the same pid) has nothing to record.
+            const uint64_t index = qubits_[i].handle->index;
+            if (index < before.metrics.qubit_count) deallocated.push_back(index);
+          }
+          std::sort(deallocated.begin(), deallocated.end());
+          deallocated.erase(std::unique(deallocated.begin(), deallocated.end()), deallocated.end());
+        }
         ++expected_after_append.metrics.future_count;
         expected_after_append.futures.push_back(std::nullopt);
       }

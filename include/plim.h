@@ -84,13 +84,13 @@ PLIM_API int plim_process_set_features(Process* process, Features* features);
 /* Allocates a new qubit and appends Alloc. Checks: dirty without
  * allow_dirty_qubits (19); then the append (7, 13), after which the qubit
  * number stays used up. */
-PLIM_API int plim_process_allocate_qubit(Process* process, bool dirty, Qubit** qubit);
+PLIM_API int plim_process_allocate_qubit(Process* process, unsigned char dirty, Qubit** qubit);
 
 /* Releases a qubit and appends Free. Checks in order: dirty without
  * allow_dirty_qubits (19), allow_free clear (22), another pid (18), already
  * released (3), the append (7, 13). The qubit reads as released only on
  * success. */
-PLIM_API int plim_process_free_qubit(Process* process, Qubit* qubit, bool dirty);
+PLIM_API int plim_process_free_qubit(Process* process, Qubit* qubit, unsigned char dirty);
 
 /* Applies gate 0..7 (PLIM_GATE_*) to the target under every control list on
  * the stack; param is the angle of gates 4..7 and ignored otherwise. Inside
@@ -201,9 +201,10 @@ PLIM_API int plim_process_set_timeout(Process* process, uint64_t timeout);
 /* ---------------------------------------------------------------- features */
 
 /* A record with the seven given flags and no plug-in name. Always 0. */
-PLIM_API int plim_features_new(bool allow_dirty_qubits, bool allow_free, bool valid_after_measure,
-                               bool allow_control_flow, bool allow_dump, bool allow_measure,
-                               bool continue_after_dump, Features** features);
+PLIM_API int plim_features_new(unsigned char allow_dirty_qubits, unsigned char allow_free,
+                               unsigned char valid_after_measure, unsigned char allow_control_flow,
+                               unsigned char allow_dump, unsigned char allow_measure,
+                               unsigned char continue_after_dump, Features** features);
 
 /* A record with all seven flags set. Always 0. */
 PLIM_API int plim_features_all(Features** features);

@@ -45,6 +45,17 @@ std::unique_ptr<Future> Process::new_future() {
   return handle;
 }
 
+void Process::deallocate(Qubit& qubit) noexcept {
+  qubit.allocated = false;
+  // A handle of another process with the same pid may carry a number this
+  // process never made; there is nothing of ours to record for it.
+  if (qubit.index < deallocated_qubits.size()) deallocated_qubits[qubit.index] = true;
+}
+
+bool Process::deallocated(uint64_t index) const noexcept {
+  return index < deallocated_qubits.size() && deallocated_qubits[index];
+}
+
 std::unique_ptr<Dump> Process::new_dump() {
   auto handle = std::make_unique<Dump>();
   handle->value = plim::make_empty_cell<plim::DumpData>();

@@ -30,6 +30,10 @@ struct Process {
   std::vector<plim::CodeBlockHandler> blocks;
   uint64_t current_block = 0;
   std::vector<std::vector<uint64_t>> ctrl_stack;
+  // One entry per qubit number: set once the process has released the qubit
+  // or measured it away. A control list may still name such a qubit after
+  // its handle reads as no longer allocated.
+  std::vector<bool> deallocated_qubits;
   std::vector<plim::ValueCell<int64_t>> futures;
   std::vector<plim::ValueCell<plim::DumpData>> dumps;
   std::optional<plim::SerializedData> serialized_quantum_code;
@@ -84,4 +88,8 @@ struct Process {
   std::unique_ptr<Future> new_future();
   // The same for the next dump number.
   std::unique_ptr<Dump> new_dump();
+  // Clears the handle's allocated flag and records its number as gone; a
+  // plain store, so it cannot fail after an instruction went in.
+  void deallocate(Qubit& qubit) noexcept;
+  bool deallocated(uint64_t index) const noexcept;
 };

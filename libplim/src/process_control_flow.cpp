@@ -66,7 +66,9 @@ PlimError Process::branch(const Future& test, const Label& then, const Label& ot
 
 PlimError Process::prepare_for_execution() {
   if (metrics.ready) return PlimError::Success;
-  // Ready even when the Halt is refused, so a second call appends nothing.
+  // Ready only with the Halt in place: a refused call leaves the process
+  // open, and a later call, once the block takes the Halt, closes it.
+  if (PlimError e = append(plim::End{plim::Halt{}}); e != PlimError::Success) return e;
   metrics.ready = true;
-  return append(plim::End{plim::Halt{}});
+  return PlimError::Success;
 }

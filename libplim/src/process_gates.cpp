@@ -26,6 +26,15 @@ PlimError Process::apply_gate(plim::QuantumGate gate, Qubit& target) {
   // Each odd level of open scopes inverts the gate once on its way out, so
   // only the parity of the current count matters here.
   if (blocks[current_block].open_scopes() % 2 == 1) gate = plim::inverse(gate);
+
+  // A control whose qubit is gone would leave its position to the next
+  // allocation, and the gate would run controlled by whatever qubit took it.
+  // Checked after everything else, the ended block's own refusal included, so
+  // that only a gate that would otherwise be taken is refused for it.
+  const plim::CodeBlockHandler& block = blocks[current_block];
+  if (block.terminated()) return PlimError::TerminatedBlock;
+  for (uint64_t qubit : control)
+    if (deallocated(qubit)) return PlimError::DeallocatedQubit;
   return append(plim::Gate{std::move(gate), target.index, std::move(control)});
 }
 

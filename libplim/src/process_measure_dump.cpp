@@ -26,7 +26,7 @@ PlimResult<std::unique_ptr<Future>> Process::measure(std::span<Qubit* const> qub
     qubit->measured = true;
   }
   if (!features.valid_after_measure)
-    for (Qubit* qubit : qubits) qubit->allocated = false;
+    for (Qubit* qubit : qubits) deallocate(*qubit);
 
   std::unique_ptr<Future> future = new_future();
   if (PlimError e = append(plim::Measure{std::move(indices), future->index});

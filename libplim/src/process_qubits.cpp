@@ -12,6 +12,9 @@ PlimResult<std::unique_ptr<Qubit>> Process::allocate_qubit(bool dirty) {
   auto qubit = std::make_unique<Qubit>();
   qubit->index = metrics.qubit_count;
   qubit->pid = pid;
+  // Made before the counters move, so that running out of memory here
+  // changes nothing.
+  deallocated_qubits.push_back(false);
   // The number is used up even when the append below is refused.
   ++metrics.qubit_count;
   ++allocated_qubits;
@@ -30,6 +33,6 @@ PlimError Process::free_qubit(Qubit& qubit, bool dirty) {
 
   if (PlimError e = append(plim::Free{dirty, qubit.index}); e != PlimError::Success) return e;
   // allocated_qubits stays: qubit_simultaneous counts every allocation.
-  qubit.allocated = false;
+  deallocate(qubit);
   return PlimError::Success;
 }

@@ -1,8 +1,11 @@
 #include <climits>
+#include <functional>
 #include <new>
 #include <string_view>
+#include <vector>
 
 #include "builder/c_handles.hpp"
+#include "fenn.h"
 #include "libplim/src/c_wrapper/guard.hpp"
 
 namespace builder_test {
@@ -127,6 +130,117 @@ TEST_F(CInterface, ApplyPluginCopiesItsTexts) {
   ASSERT_EQ(plim_process_apply_plugin(process.get(), name, args, targets, 2), 0);
   name[0] = args[0] = 'X';
   EXPECT_EQ(last(), (plim::Instruction{plim::Plugin{"pown", {0, 0}, "3 7"}}));
+}
+
+const plim::Instruction& last_of(const Process* process) {
+  return process->blocks[process->current_block].block().instructions.back();
+}
+
+// The process's quantum code as BIN, the form an executor receives.
+std::vector<uint8_t> code_bytes(Process* process) {
+  EXPECT_EQ(plim_process_serialize_quantum_code(process, PLIM_DATA_BIN), 0);
+  const uint8_t* data = nullptr;
+  size_t size = 0;
+  int type = -1;
+  EXPECT_EQ(plim_process_get_serialized_quantum_code(process, &data, &size, &type), 0);
+  return std::vector<uint8_t>(data, data + size);
+}
+
+// A control list stays on the stack after its qubit is gone, and the qubit's
+// position may go to the next allocation; the gate under it is the first
+// call that would use the position, and it refuses with nothing appended.
+TEST(ControlGone, GateUnderAControlNoLongerAllocatedIsRefused) {
+  using Step = std::function<void(Process*, Qubit* a, Qubit* b)>;
+  const Step release_a = [](Process* p, Qubit* a, Qubit*) {
+    ASSERT_EQ(plim_process_free_qubit(p, a, false), 0);
+  };
+  const Step measure_a = [](Process* p, Qubit* a, Qubit*) {
+    Future* bit = nullptr;
+    ASSERT_EQ(plim_process_measure(p, &a, 1, &bit), 0);
+    EXPECT_EQ(plim_future_delete(bit), 0);
+  };
+  struct Case {
+    const char* name;
+    bool valid_after_measure;
+    bool older_list;  // [b] pushed over [a]
+    Step after_push;
+    bool pop_after;
+    int expected;
+  };
+  const Case cases[] = {
+      {"released", true, false, release_a, false, 3},
+      {"released, in an older list", true, true, release_a, false, 3},
+      {"measured, not valid after measurement", false, false, measure_a, false, 3},
+      {"measured, still valid", true, false, measure_a, false, 0},
+      {"released, then its list popped", true, false, release_a, true, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ProcessPtr process = new_process(5);
+    Features* made = nullptr;
+    ASSERT_EQ(plim_features_new(true, true, c.valid_after_measure, true, true, true, true, &made),
+              0);
+    FeaturesPtr features(made);
+    ASSERT_EQ(plim_process_set_features(process.get(), features.get()), 0);
+    QubitPtr a = allocate(process.get()), b = allocate(process.get());
+    ASSERT_EQ(plim_process_apply_gate(process.get(), PLIM_GATE_HADAMARD, 0.0, a.get()), 0);
+    Qubit* first[] = {a.get()};
+    Qubit* second[] = {b.get()};
+    ASSERT_EQ(plim_process_ctrl_push(process.get(), first, 1), 0);
+    if (c.older_list) {
+      ASSERT_EQ(plim_process_ctrl_push(process.get(), second, 1), 0);
+    }
+    c.after_push(process.get(), a.get(), b.get());
+    if (c.pop_after) {
+      ASSERT_EQ(plim_process_ctrl_pop(process.get()), 0);
+    }
+    QubitPtr target = allocate(process.get());
+    const std::vector<uint8_t> before = code_bytes(process.get());
+
+    EXPECT_EQ(plim_process_apply_gate(process.get(), PLIM_GATE_HADAMARD, 0.0, target.get()),
+              c.expected);
+    if (c.expected != 0) {
+      EXPECT_EQ(code_bytes(process.get()), before) << "nothing appended";
+    }
+  }
+}
+
+// A refused prepare leaves the process open; once the cause is gone, prepare
+// ends the current block with Halt and the program runs.
+TEST(PrepareRefused, LeavesTheProcessNotReady) {
+  struct Case {
+    const char* name;
+    std::function<void(Process*, Label*)> block;
+    int refusal;
+    std::function<void(Process*, Label*)> unblock;
+  };
+  const Case cases[] = {
+      {"open inverse scope",
+       [](Process* p, Label*) { ASSERT_EQ(plim_process_adj_begin(p), 0); }, 7,
+       [](Process* p, Label*) { ASSERT_EQ(plim_process_adj_end(p), 0); }},
+      {"ended block",
+       [](Process* p, Label* next) { ASSERT_EQ(plim_process_jump(p, next), 0); }, 13,
+       [](Process* p, Label* next) { ASSERT_EQ(plim_process_open_block(p, next), 0); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ProcessPtr process = new_process(5);
+    QubitPtr q = allocate(process.get());
+    LabelPtr next = label(process.get());
+    ASSERT_EQ(plim_process_apply_gate(process.get(), PLIM_GATE_HADAMARD, 0.0, q.get()), 0);
+    c.block(process.get(), next.get());
+
+    EXPECT_EQ(plim_process_prepare_for_execution(process.get()), c.refusal);
+    EXPECT_FALSE(process->metrics.ready);
+    EXPECT_EQ(fenn_run_and_set_result(process.get(), FENN_SIM_DENSE), FENN_NOT_READY);
+
+    c.unblock(process.get(), next.get());
+    ASSERT_EQ(plim_process_prepare_for_execution(process.get()), 0);
+    EXPECT_TRUE(process->metrics.ready);
+    EXPECT_EQ(last_of(process.get()), (plim::Instruction{plim::End{plim::Halt{}}}));
+    EXPECT_EQ(fenn_run_and_set_result(process.get(), FENN_SIM_DENSE), FENN_SUCCESS);
+    EXPECT_EQ(fenn_run_and_set_result(process.get(), FENN_SIM_SPARSE), FENN_SUCCESS);
+  }
 }
 
 TEST(Guard, NothingThrownLeavesTheCInterface) {

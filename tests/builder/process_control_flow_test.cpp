@@ -189,13 +189,15 @@ TEST_F(PrepareTest, SecondCallAppendsNothing) {
   EXPECT_EQ(code(0).size(), 1u);
 }
 
-TEST_F(PrepareTest, RefusedHaltLeavesTheProcessReady) {
+TEST_F(PrepareTest, RefusedHaltLeavesTheProcessOpen) {
   ASSERT_EQ(process.adj_begin(), PlimError::Success);
   EXPECT_EQ(process.prepare_for_execution(), PlimError::NonGateInstruction);
-  EXPECT_TRUE(process.metrics.ready);
-  EXPECT_EQ(process.prepare_for_execution(), PlimError::Success);
-  EXPECT_FALSE(process.blocks[0].terminated());
+  EXPECT_FALSE(process.metrics.ready);
   EXPECT_TRUE(code(0).empty());
+  ASSERT_EQ(process.adj_end(), PlimError::Success);
+  EXPECT_EQ(process.prepare_for_execution(), PlimError::Success);
+  EXPECT_TRUE(process.metrics.ready);
+  EXPECT_EQ(code(0), (Instructions{End{Halt{}}}));
 }
 
 TEST_F(PrepareTest, ConditionalProgramHandsOutEveryBlockInOrder) {

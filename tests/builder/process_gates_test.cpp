@@ -23,14 +23,16 @@ TEST_F(GateTest, ChecksInOrder) {
     bool other_pid;
     bool on_control;
     bool terminated;
+    bool control_released;
     PlimError expected;
   };
   const Case cases[] = {
-      {"released first", true, true, true, true, PlimError::DeallocatedQubit},
-      {"then pid", false, true, true, true, PlimError::UnmatchedPid},
-      {"then control", false, false, true, true, PlimError::TargetOnControl},
-      {"then the append", false, false, false, true, PlimError::TerminatedBlock},
-      {"accepted", false, false, false, false, PlimError::Success},
+      {"released first", true, true, true, true, true, PlimError::DeallocatedQubit},
+      {"then pid", false, true, true, true, true, PlimError::UnmatchedPid},
+      {"then control", false, false, true, true, true, PlimError::TargetOnControl},
+      {"then the ended block", false, false, false, true, true, PlimError::TerminatedBlock},
+      {"then a released control", false, false, false, false, true, PlimError::DeallocatedQubit},
+      {"accepted", false, false, false, false, false, PlimError::Success},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -43,11 +45,19 @@ TEST_F(GateTest, ChecksInOrder) {
     target.pid = c.other_pid ? kOtherPid : kPid;
     Qubit* list[] = {control.get(), c.on_control ? own.get() : control.get()};
     ASSERT_EQ(process.ctrl_push(list), PlimError::Success);
+    if (c.control_released) {
+      ASSERT_EQ(process.free_qubit(*control, false), PlimError::Success);
+    }
     if (c.terminated) terminate();
     const std::size_t before = code(0).size();
+    const GateCount counted = process.blocks[0].block().gate_count;
 
     EXPECT_EQ(process.apply_gate(PauliX{}, target), c.expected);
-    EXPECT_EQ(code(0).size(), before + (c.expected == PlimError::Success ? 1 : 0));
+    const bool accepted = c.expected == PlimError::Success;
+    EXPECT_EQ(code(0).size(), before + (accepted ? 1 : 0));
+    if (!accepted) {
+      EXPECT_EQ(process.blocks[0].block().gate_count, counted);
+    }
   }
 }
 

@@ -13,18 +13,21 @@ constexpr int kSuccess = 0;
 
 }  // namespace
 
-extern "C" int plim_features_new(bool allow_dirty_qubits, bool allow_free, bool valid_after_measure,
-                                 bool allow_control_flow, bool allow_dump, bool allow_measure,
-                                 bool continue_after_dump, Features** features) {
+// Each flag byte counts as set when it is not 0, whatever its value.
+extern "C" int plim_features_new(unsigned char allow_dirty_qubits, unsigned char allow_free,
+                                 unsigned char valid_after_measure,
+                                 unsigned char allow_control_flow, unsigned char allow_dump,
+                                 unsigned char allow_measure, unsigned char continue_after_dump,
+                                 Features** features) {
   return guarded([&] {
     auto* made = new Features;
-    made->allow_dirty_qubits = allow_dirty_qubits;
-    made->allow_free = allow_free;
-    made->valid_after_measure = valid_after_measure;
-    made->allow_control_flow = allow_control_flow;
-    made->allow_dump = allow_dump;
-    made->allow_measure = allow_measure;
-    made->continue_after_dump = continue_after_dump;
+    made->allow_dirty_qubits = allow_dirty_qubits != 0;
+    made->allow_free = allow_free != 0;
+    made->valid_after_measure = valid_after_measure != 0;
+    made->allow_control_flow = allow_control_flow != 0;
+    made->allow_dump = allow_dump != 0;
+    made->allow_measure = allow_measure != 0;
+    made->continue_after_dump = continue_after_dump != 0;
     *features = made;
     return kSuccess;
   });

@@ -56,12 +56,14 @@ extern "C" int plim_process_set_features(Process* process, Features* features) {
   });
 }
 
-extern "C" int plim_process_allocate_qubit(Process* process, bool dirty, Qubit** qubit) {
-  return guarded([&] { return deliver(process->allocate_qubit(dirty), qubit); });
+// A flag byte counts as set when it is not 0; the code stores true or false,
+// so that BIN writes the byte as 0x01 or 0x00 whatever the host gave.
+extern "C" int plim_process_allocate_qubit(Process* process, unsigned char dirty, Qubit** qubit) {
+  return guarded([&] { return deliver(process->allocate_qubit(dirty != 0), qubit); });
 }
 
-extern "C" int plim_process_free_qubit(Process* process, Qubit* qubit, bool dirty) {
-  return guarded([&] { return to_int(process->free_qubit(*qubit, dirty)); });
+extern "C" int plim_process_free_qubit(Process* process, Qubit* qubit, unsigned char dirty) {
+  return guarded([&] { return to_int(process->free_qubit(*qubit, dirty != 0)); });
 }
 
 extern "C" int plim_process_apply_gate(Process* process, int gate, double param, Qubit* target) {
