@@ -13,12 +13,14 @@ namespace fenn::dense {
 AmplitudeList allocate_zeroed(uint64_t size) {
   if (size > std::numeric_limits<std::size_t>::max() / sizeof(Amplitude)) return nullptr;
   const std::size_t bytes = size * sizeof(Amplitude);
-  // Large lists are aligned to, and asked to be backed by, huge pages: a
-  // fault then maps 2 MiB instead of 4 KiB, which is most of the cost of
-  // first touching a fresh list.
+  // Lists of 64 MiB and more are aligned to, and asked to be backed by, huge
+  // pages: a fault then maps 2 MiB instead of 4 KiB, which is most of the
+  // cost of first touching a fresh list. Below that, finding free huge pages
+  // costs more than the faults it saves.
   constexpr std::size_t kHugePage = std::size_t{1} << 21;
+  constexpr std::size_t kHugeFrom = std::size_t{1} << 26;
   void* block = nullptr;
-  if (bytes >= kHugePage) {
+  if (bytes >= kHugeFrom) {
     const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
     block = std::aligned_alloc(kHugePage, rounded);
     if (block != nullptr) (void)madvise(block, rounded, MADV_HUGEPAGE);
