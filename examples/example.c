@@ -11,38 +11,13 @@
 #include "plim.h"
 #include "tessor_nivra.h"
 
-/* Stops at the first refused builder call with the library's own message. */
-#define TRY(call)                                                                 \
-  do {                                                                            \
-    int code_ = (call);                                                           \
-    if (code_ != 0) {                                                             \
-      size_t size_ = 0;                                                           \
-      const char* text_ = plim_error_message(code_, &size_);                      \
-      fprintf(stderr, "%s failed: %.*s (%d)\n", #call, (int)size_, text_, code_); \
-      return 1;                                                                   \
-    }                                                                             \
-  } while (0)
-
-/* The same for the executors, whose codes have their own messages. */
-#define RUN(call)                                                                 \
-  do {                                                                            \
-    int code_ = (call);                                                           \
-    if (code_ != 0) {                                                             \
-      size_t size_ = 0;                                                           \
-      const char* text_ = fenn_error_message(code_, &size_);                      \
-      fprintf(stderr, "%s failed: %.*s (%d)\n", #call, (int)size_, text_, code_); \
-      return 1;                                                                   \
-    }                                                                             \
-  } while (0)
+#include "example_support.h"
 
 struct Program {
   Process* process;
   Future* outcome;
   Dump* state;
 };
-
-enum Backend { DENSE, SPARSE, EXTERNAL };
-static const char* const kBackendNames[] = {"dense", "sparse", "external"};
 
 /* Encodes code and metrics, runs them on the back end, and hands the encoded
  * result back to the process. */
@@ -67,15 +42,6 @@ static int run_serialized(struct Program* program, enum Backend backend, int dat
   const int intake = plim_process_set_serialized_result(program->process, bytes, size, data_type);
   RUN(fenn_result_delete(result));
   TRY(intake);
-  return 0;
-}
-
-static int run_in_place(struct Program* program, enum Backend backend) {
-  if (backend == EXTERNAL)
-    RUN(tessor_nivra_run_and_set_result(program->process));
-  else
-    RUN(fenn_run_and_set_result(program->process,
-                                backend == DENSE ? FENN_SIM_DENSE : FENN_SIM_SPARSE));
   return 0;
 }
 
@@ -149,7 +115,7 @@ int main(void) {
 
   const enum Backend backends[] = {DENSE, SPARSE, EXTERNAL};
   for (int b = 0; b < 3; ++b) {
-    if (run_in_place(&program, backends[b]) != 0) return 1;
+    if (run_in_place(program.process, backends[b]) != 0) return 1;
     if (print_result(&program, "in place", backends[b]) != 0) return 1;
     if (run_serialized(&program, backends[b], PLIM_DATA_JSON) != 0) return 1;
     if (print_result(&program, "JSON", backends[b]) != 0) return 1;

@@ -2,7 +2,7 @@
 # Installs the Debian packages the project needs, only when one is missing.
 set -euo pipefail
 packages=(build-essential cmake g++ libgtest-dev libgmock-dev libtbb-dev libxxhash-dev
-          libboost1.81-dev clang libclang-rt-14-dev valgrind binutils)
+          libboost1.81-dev clang libclang-rt-14-dev valgrind binutils pkgconf)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||

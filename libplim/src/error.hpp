@@ -41,9 +41,6 @@ inline constexpr int kPlimErrorCount = 26;
 // reads as UndefinedError's. The text is static and not zero-terminated.
 std::string_view plim_error_text(int code) noexcept;
 
-// The variant name, used wherever an error is written out for diagnostics.
-std::string_view plim_error_name(PlimError error) noexcept;
-
 inline int to_int(PlimError error) noexcept { return static_cast<int>(error); }
 
 }  // namespace plim

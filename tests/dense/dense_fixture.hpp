@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fenn/src/dense/dense_simulator.hpp"
+#include "tests/support/metrics.hpp"
 
 namespace dense_test {
 
@@ -15,13 +16,7 @@ using fenn::Amplitude;
 using fenn::dense::DenseSimulator;
 using Positions = std::vector<uint64_t>;
 
-inline plim::Metrics metrics_for(uint64_t qubits, std::vector<std::string> plugins = {}) {
-  plim::Metrics metrics;
-  metrics.qubit_simultaneous = qubits;
-  metrics.plugins.insert(plugins.begin(), plugins.end());
-  metrics.ready = true;
-  return metrics;
-}
+using support::metrics_for;
 
 inline DenseSimulator make(uint64_t qubits) {
   auto made = DenseSimulator::create(metrics_for(qubits));

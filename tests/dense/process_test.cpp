@@ -1,6 +1,7 @@
 // Prepared processes run end to end on the dense simulator.
 #include <memory>
 
+#include "fenn/src/c_wrapper/run_roads.hpp"
 #include "fenn/src/dense/engine_dense.hpp"
 #include "libplim/src/process.hpp"
 #include "tests/dense/dense_fixture.hpp"

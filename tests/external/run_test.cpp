@@ -114,9 +114,14 @@ TEST_F(RunTest, ATimedOutRunReleasesItsEnvironmentOnce) {
   plim_process_jump(program.process, loop);
   plim_process_open_block(program.process, loop);
   plim_process_jump(program.process, loop);
-  plim_process_prepare_for_execution(program.process);  // the block is ended: nothing appended
+  // The Halt goes into a block that nothing reaches.
+  Label* unreached = nullptr;
+  plim_process_get_label(program.process, &unreached);
+  plim_process_open_block(program.process, unreached);
+  ASSERT_EQ(plim_process_prepare_for_execution(program.process), PLIM_SUCCESS);
   plim_process_set_timeout(program.process, 0);
   plim_label_delete(loop);
+  plim_label_delete(unreached);
 
   tz_nivra_recording::clear_calls();
   EXPECT_EQ(tessor_nivra_run_and_set_result(program.process), FENN_TIMEOUT);

@@ -3,30 +3,6 @@
 #include "tests/sparse/sparse_support.hpp"
 
 using namespace sparse_test;
-using fenn::FennError;
-
-TEST(SparseConstruction, PluginNames) {
-  struct Case {
-    std::vector<std::string> plugins;
-    bool accepted;
-  };
-  const Case cases[] = {
-      {{}, true},
-      {{"pown"}, true},
-      {{"pown", "Pown"}, false},
-      {{"pow"}, false},
-      {{"pown "}, false},
-      {{std::string("pown\0", 5)}, false},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.plugins.empty() ? std::string("{}") : c.plugins.back());
-    auto created = SparseSimulator::create(metrics_for(3, c.plugins));
-    ASSERT_EQ(created.has_value(), c.accepted);
-    if (!c.accepted) {
-      EXPECT_EQ(created.error(), FennError::UnsupportedPlugin);
-    }
-  }
-}
 
 TEST(SparseConstruction, KeyWidthFollowsQubitCount) {
   struct Case {
@@ -52,7 +28,6 @@ TEST(SparseConstruction, DumpRightAfterConstruction) {
   };
   const Case cases[] = {
       {3, {}, 0},
-      {3, {2, 0, 1}, 1},
       {64, range(0, 64), 1},
       {65, range(0, 65), 2},
       {1000, range(0, 1000), 16},

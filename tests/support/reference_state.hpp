@@ -52,6 +52,14 @@ inline uint64_t true_pow_mod(uint64_t b, uint64_t x, uint64_t m) {
   return result;
 }
 
+// The register value j of a pown call read as x (its bits from nbits up) and
+// y (its nbits low bits) goes to |x, y * (base^x mod modulus)>.
+inline uint64_t pown_image(uint64_t j, unsigned nbits, uint64_t base, uint64_t modulus) {
+  const uint64_t x = j >> nbits;
+  const uint64_t y = j & ((uint64_t{1} << nbits) - 1);
+  return (x << nbits) | (y * true_pow_mod(base, x, modulus));
+}
+
 // The exchanges a pown call applies before and after its transformation,
 // derived from the targets with a working table 0..k-1: at step i, when the
 // table's entry i differs from target i, record (i, entry i) and exchange the
@@ -137,10 +145,7 @@ class State {
     std::vector<C> moved(amplitudes_.size());
     for (std::size_t i = 0; i < amplitudes_.size(); ++i) {
       if (amplitudes_[i] == C(0.0, 0.0)) continue;
-      const std::size_t j = i & mask;
-      const std::size_t x = j >> nbits;
-      const std::size_t y = j & ((std::size_t{1} << nbits) - 1);
-      const std::size_t image = (x << nbits) | (y * true_pow_mod(base, x, modulus));
+      const std::size_t image = pown_image(i & mask, nbits, base, modulus);
       if (image > mask) throw std::out_of_range("pown image beyond the register");
       moved[(i & ~mask) | image] = amplitudes_[i];
     }

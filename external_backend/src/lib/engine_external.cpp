@@ -5,6 +5,5 @@ namespace fenn {
 template FennResult<plim::ResultData> run<external_backend::ExternalBackend>(
     external_backend::ExternalBackend&, std::span<const plim::CodeBlock* const>,
     const plim::Metrics&);
-template Status run_and_set_result<external_backend::ExternalBackend>(Process&);
 
 }  // namespace fenn

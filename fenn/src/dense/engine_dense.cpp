@@ -4,6 +4,5 @@ namespace fenn {
 
 template FennResult<plim::ResultData> run<dense::DenseSimulator>(
     dense::DenseSimulator&, std::span<const plim::CodeBlock* const>, const plim::Metrics&);
-template Status run_and_set_result<dense::DenseSimulator>(Process&);
 
 }  // namespace fenn

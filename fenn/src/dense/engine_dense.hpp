@@ -1,5 +1,6 @@
 // The engine bound to the dense simulator, instantiated once in
-// engine_dense.cpp.
+// engine_dense.cpp; whoever runs it includes this header, so that it calls
+// that instance instead of making its own.
 #pragma once
 
 #include "fenn/src/dense/dense_simulator.hpp"
@@ -9,6 +10,5 @@ namespace fenn {
 
 extern template FennResult<plim::ResultData> run<dense::DenseSimulator>(
     dense::DenseSimulator&, std::span<const plim::CodeBlock* const>, const plim::Metrics&);
-extern template Status run_and_set_result<dense::DenseSimulator>(Process&);
 
 }  // namespace fenn

@@ -9,14 +9,12 @@
 #include <span>
 #include <utility>
 #include <variant>
-#include <vector>
 
 #include "fenn/src/quantum_execution/backend.hpp"
 #include "fenn/src/quantum_execution/integer_ops.hpp"
 #include "fenn/src/quantum_execution/map_qubits.hpp"
 #include "fenn/src/quantum_execution/run_state.hpp"
 #include "libplim/src/model.hpp"
-#include "libplim/src/process.hpp"
 
 namespace fenn {
 
@@ -226,26 +224,6 @@ FennResult<plim::ResultData> run(B& backend, std::span<const plim::CodeBlock* co
   } catch (const std::exception&) {
     // Memory exhausted (bad_alloc, length_error), or no seed from the
     // operating system for a measurement.
-    return plim::Unexpected{FennError::UndefinedError};
-  }
-}
-
-// Builds a back end from the process's metrics, runs the process's code on
-// it and stores the result. On any failure the process is unchanged; a
-// refusal of the result by the process reads as UndefinedError.
-template <QuantumExecution B>
-Status run_and_set_result(Process& process) {
-  try {
-    const plim::Metrics& metrics = process.get_metrics();
-    const std::vector<const plim::CodeBlock*> code = process.get_quantum_code();
-    FennResult<B> backend = B::create(metrics);
-    if (!backend) return plim::Unexpected{backend.error()};
-    FennResult<plim::ResultData> result = run(*backend, code, metrics);
-    if (!result) return plim::Unexpected{result.error()};
-    if (process.set_result(std::move(*result)) != plim::PlimError::Success)
-      return plim::Unexpected{FennError::UndefinedError};
-    return {};
-  } catch (const std::exception&) {
     return plim::Unexpected{FennError::UndefinedError};
   }
 }

@@ -12,13 +12,4 @@ bool map_qubits_into(std::span<const uint64_t> logical, std::span<const uint64_t
   return true;
 }
 
-FennResult<std::vector<uint64_t>> map_qubits(std::span<const uint64_t> logical,
-                                             std::span<const uint64_t> qubit_map) {
-  std::vector<uint64_t> positions;
-  positions.reserve(logical.size());
-  if (!map_qubits_into(logical, qubit_map, positions))
-    return plim::Unexpected{FennError::UndefinedError};
-  return positions;
-}
-
 }  // namespace fenn
