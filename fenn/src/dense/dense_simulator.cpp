@@ -102,7 +102,13 @@ plim::DumpData DenseSimulator::dump(Positions positions) const {
 }
 
 Status DenseSimulator::plugin(std::string_view /*name*/, std::string_view args, Positions targets) {
-  if (!scratch_) return plim::Unexpected{FennError::UnsupportedPlugin};
+  // Code whose metrics do not name the plug-in (never the builder's) gets
+  // the destination list now; if the memory is not there, the call is
+  // refused before anything moves, as construction would have been.
+  if (!scratch_) {
+    if (lists_fit_in_memory(2, size())) scratch_ = allocate_zeroed(size());
+    if (!scratch_) return plim::Unexpected{FennError::TooManyQubits};
+  }
   flush();
   const auto swaps = bitwise::derive_swap_list(targets);
   if (!swaps) return plim::Unexpected{FennError::UnsupportedPlugin};

@@ -50,8 +50,9 @@ class DenseSimulator {
   void collapse(uint64_t position, bool outcome, double scale);
 
   // The pown steps; the name is not read. UnsupportedPlugin outside the
-  // call's contract (see dense_pown.cpp), and before anything moves when
-  // the metrics did not name the plug-in (no destination list was made).
+  // call's contract (see dense_pown.cpp). When the metrics did not name the
+  // plug-in, the destination list is allocated here, and TooManyQubits
+  // refuses the call before anything moves when that fails.
   Status plugin(std::string_view name, std::string_view args, Positions targets);
 
   // Every amplitude above 1e-15 in magnitude, in index order.
