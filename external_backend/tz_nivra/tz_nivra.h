@@ -12,10 +12,14 @@
  *   (measure_ returns 0, dump returns an empty snapshot).
  * - Calls on one environment must not overlap; different environments may be
  *   used from different threads at the same time.
- * - The library never aborts its host. When memory cannot be allocated an
- *   operation leaves the state as it was; create_environment returns NULL and
- *   dump returns NULL. Every function accepts a NULL environment or dump and
- *   then does nothing (measure_ returns 0, dump_data reports 0 records).
+ * - The library never aborts its host. A call that cannot complete leaves
+ *   the state as it was and says so through errno, on the calling thread:
+ *   ENOMEM when memory ran out (create_environment and dump then return
+ *   NULL, measure_ returns 0), EDOM for a plugin_pown outside its contract.
+ *   A call that completes leaves errno as it found it, so a caller that sets
+ *   errno to 0 before a call knows afterwards whether it took effect.
+ * - Every function accepts a NULL environment or dump and then does nothing
+ *   (measure_ returns 0, dump_data reports 0 records).
  */
 #ifndef TZ_NIVRA_H
 #define TZ_NIVRA_H
@@ -57,7 +61,8 @@ TZ_NIVRA_STATIC_ASSERT(offsetof(DumpEntry, real) == 16, "the real part is at off
 TZ_NIVRA_STATIC_ASSERT(offsetof(DumpEntry, imag) == 24, "the imaginary part is at offset 24");
 
 /* A fresh register of `qubits` qubits, all 0, addressed by positions 0 to
- * qubits - 1. NULL for more than 50 qubits or when memory runs out. */
+ * qubits - 1. NULL for more than 50 qubits (errno EINVAL) or when memory runs
+ * out (ENOMEM). */
 TZ_NIVRA_API TzEnvironment* create_environment(uint32_t qubits);
 
 /* Frees the environment and everything it holds. Each environment once. */
@@ -115,8 +120,9 @@ TZ_NIVRA_API void swap(TzEnvironment* environment, uint64_t a, uint64_t b);
  * wrapping 64-bit products reduced after each step (x = 0 gives 1). Bits at
  * k and above stay. States with an amplitude of exactly 0 are dropped; where
  * two states move to one, the higher of the two source states wins.
- * Outside the contract, the environment is left unchanged: a modulus of 0
- * with some x >= 1, or an image of 2^k or more or beyond the register. */
+ * Outside the contract the environment is left unchanged and errno is set
+ * to EDOM: a modulus of 0 with some x >= 1, or an image of 2^k or more or
+ * beyond the register. */
 TZ_NIVRA_API void plugin_pown(TzEnvironment* environment, uint32_t k, uint64_t base,
                               uint64_t modulus);
 

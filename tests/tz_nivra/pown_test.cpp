@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
 #include <complex>
 #include <cstdint>
@@ -65,7 +66,7 @@ TEST(StandInPown, HigherSourceStateWinsWhereTwoMeet) {
   tz_test::expect_state_near(environment.state(), {{0b1000, std::sin(0.5)}});
 }
 
-TEST(StandInPown, CallsOutsideTheContractChangeNothing) {
+TEST(StandInPown, CallsOutsideTheContractChangeNothingAndReportEdom) {
   // Every state of the four low positions is present; 0b1111 with base 4,
   // modulus 5 (x = 1, y = 7, c = 4) has the image 0b11100.
   struct Case {
@@ -82,9 +83,20 @@ TEST(StandInPown, CallsOutsideTheContractChangeNothing) {
     Environment environment(c.qubits);
     spread(environment, 4);
     const State before = environment.state();
+    errno = 0;
     plugin_pown(environment.get(), c.k, c.base, c.modulus);
+    EXPECT_EQ(errno, EDOM) << c.what;
     EXPECT_EQ(environment.state(), before) << c.what;
   }
+}
+
+TEST(StandInPown, AModulusOfZeroThatMeetsOnlyXOfZeroIsWithinTheContract) {
+  Environment environment(4);
+  environment.x(3);  // above the register of k = 2: x is 0 for the only state
+  errno = 0;
+  plugin_pown(environment.get(), 2, 7, 0);
+  EXPECT_EQ(errno, 0);
+  tz_test::expect_state_near(environment.state(), {{0b1000, 1.0}});
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "external_backend/src/lib/external_backend.hpp"
 
+#include <cerrno>
+#include <exception>
+#include <new>
 #include <utility>
 
 #include "external_backend/src/lib/position_array.hpp"
@@ -18,15 +21,38 @@ using RotationCall = void (*)(TzEnvironment*, uint32_t, const uint32_t*, uint32_
 // Positions are below 50, so their low 32 bits are the whole value.
 uint32_t low_bits(uint64_t value) noexcept { return static_cast<uint32_t>(value); }
 
+// The library tells a call that could not complete through errno and leaves
+// errno alone otherwise (its header): the call's errno, 0 when it took effect.
+template <class Call>
+int library_errno(Call call) {
+  errno = 0;
+  call();
+  return errno;
+}
+
+// A gate has no way to report failure to the engine; like a sparse map that
+// cannot grow, it throws, and the engine ends the run with UndefinedError.
+void require_done(int error) {
+  if (error != 0) throw std::bad_alloc();
+}
+
+fenn::Status status_of(int error) {
+  if (error == 0) return {};
+  // EDOM: a pown call outside its contract, as the simulators answer it.
+  return plim::Unexpected{error == EDOM ? fenn::FennError::UnsupportedPlugin
+                                        : fenn::FennError::UndefinedError};
+}
+
 void apply(GateCall call, TzEnvironment* environment, uint64_t target, fenn::Positions controls) {
   const PositionArray array(controls);
-  call(environment, low_bits(target), array.data(), array.count());
+  require_done(library_errno([&] { call(environment, low_bits(target), array.data(), array.count()); }));
 }
 
 void apply(RotationCall call, TzEnvironment* environment, double angle, uint64_t target,
            fenn::Positions controls) {
   const PositionArray array(controls);
-  call(environment, low_bits(target), array.data(), array.count(), angle);
+  require_done(library_errno(
+      [&] { call(environment, low_bits(target), array.data(), array.count(), angle); }));
 }
 
 struct SnapshotRelease {
@@ -34,10 +60,29 @@ struct SnapshotRelease {
   ~SnapshotRelease() { ::delete_dump(snapshot); }
 };
 
+// The library's snapshot of the positions. No snapshot is no dump (an empty
+// one would read as a state without entries), so it throws like a gate.
+TzDump* take_snapshot(TzEnvironment* environment, fenn::Positions positions) {
+  TzDump* snapshot = nullptr;
+  const PositionArray array(positions);
+  const int error = library_errno([&] { snapshot = ::dump(environment, array.data(), array.count()); });
+  if (error == 0 && snapshot != nullptr) return snapshot;
+  if (snapshot != nullptr) ::delete_dump(snapshot);
+  throw std::bad_alloc();
+}
+
 }  // namespace
 
 fenn::FennResult<ExternalBackend> ExternalBackend::create(const plim::Metrics& metrics) {
   if (metrics.qubit_simultaneous > kMaxQubits) return plim::Unexpected{fenn::FennError::TooManyQubits};
+  // A failed library call ends the run with a throw (above). The exception
+  // machinery's thread-local state is allocated on a thread's first throw
+  // when the system was loaded at run time, and glibc aborts the host if it
+  // cannot be had then; touching it now, before the run fills memory, leaves
+  // nothing to allocate later. (The function is declared pure: a kept result
+  // keeps the call.)
+  const volatile int uncaught = std::uncaught_exceptions();
+  (void)uncaught;
   TzEnvironment* environment = ::create_environment(low_bits(metrics.qubit_simultaneous));
   if (environment == nullptr) return plim::Unexpected{fenn::FennError::UndefinedError};
   return ExternalBackend(environment);
@@ -93,31 +138,36 @@ void ExternalBackend::rz(double angle, uint64_t target, fenn::Positions controls
 }
 
 fenn::FennResult<uint8_t> ExternalBackend::measure(uint64_t position) {
-  return ::measure_(environment_, low_bits(position));
+  uint8_t outcome = 0;
+  const int error = library_errno([&] { outcome = ::measure_(environment_, low_bits(position)); });
+  if (error != 0) return plim::Unexpected{fenn::FennError::UndefinedError};
+  return outcome;
 }
 
-void ExternalBackend::exchange(uint64_t a, uint64_t b) {
-  if (a != b) ::swap(environment_, a, b);
+fenn::Status ExternalBackend::exchange(uint64_t a, uint64_t b) {
+  if (a == b) return {};
+  return status_of(library_errno([&] { ::swap(environment_, a, b); }));
 }
 
 fenn::Status ExternalBackend::plugin(std::string_view /*name*/, std::string_view args,
                                      fenn::Positions targets) {
   const auto swaps = fenn::bitwise::derive_swap_list(targets);
   if (!swaps) return plim::Unexpected{fenn::FennError::UnsupportedPlugin};
-  for (const auto& [a, b] : *swaps) exchange(a, b);
+  for (const auto& [a, b] : *swaps)
+    if (const fenn::Status done = exchange(a, b); !done) return done;
   const auto numbers = fenn::bitwise::parse_pown_args(args);
   if (!numbers) return plim::Unexpected{fenn::FennError::UnsupportedPlugin};
-  ::plugin_pown(environment_, low_bits(targets.size()), numbers->base, numbers->modulus);
-  for (const auto& [a, b] : *swaps) exchange(a, b);
+  const fenn::Status transformed = status_of(library_errno([&] {
+    ::plugin_pown(environment_, low_bits(targets.size()), numbers->base, numbers->modulus);
+  }));
+  if (!transformed) return transformed;
+  for (const auto& [a, b] : *swaps)
+    if (const fenn::Status done = exchange(a, b); !done) return done;
   return {};
 }
 
 plim::DumpData ExternalBackend::dump(fenn::Positions positions) {
-  TzDump* snapshot = nullptr;
-  {
-    const PositionArray array(positions);
-    snapshot = ::dump(environment_, array.data(), array.count());
-  }
+  TzDump* snapshot = take_snapshot(environment_, positions);
   // The snapshot goes whatever happens below, also when it holds nothing.
   const SnapshotRelease release_snapshot{snapshot};
 

@@ -33,6 +33,9 @@ class ExternalBackend {
   // Release: deletes the environment, unless it was moved away.
   ~ExternalBackend();
 
+  // Gates, swaps and dumps that the library reports as not done (errno, see
+  // tz_nivra.h) throw std::bad_alloc, which ends the run with UndefinedError;
+  // measure and plugin answer UndefinedError themselves.
   void pauli_x(uint64_t target, fenn::Positions controls);
   void pauli_y(uint64_t target, fenn::Positions controls);
   void pauli_z(uint64_t target, fenn::Positions controls);
@@ -46,8 +49,10 @@ class ExternalBackend {
   fenn::FennResult<uint8_t> measure(uint64_t position);
 
   // The pown steps with the library's swap and plugin_pown; the name is not
-  // read. UnsupportedPlugin for a target of k or more (before any call) and
-  // for malformed arguments (after the first exchanges).
+  // read. UnsupportedPlugin for a target of k or more (before any call), for
+  // malformed arguments (after the first exchanges) and for a transformation
+  // that the library finds outside its contract (a modulus of 0 reached with
+  // x >= 1, an image outside the register).
   fenn::Status plugin(std::string_view name, std::string_view args, fenn::Positions targets);
 
   // Vector with one one-word basis state per record, in the library's order.
@@ -56,7 +61,7 @@ class ExternalBackend {
  private:
   explicit ExternalBackend(TzEnvironment* environment) noexcept : environment_(environment) {}
   void release() noexcept;
-  void exchange(uint64_t a, uint64_t b);
+  fenn::Status exchange(uint64_t a, uint64_t b);
 
   TzEnvironment* environment_;
 };

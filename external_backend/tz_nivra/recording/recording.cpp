@@ -1,5 +1,7 @@
 // The recording variant of the library's C functions, for tests of the code
 // that calls them.
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
 #include <deque>
@@ -36,6 +38,8 @@ struct Recorder {
   std::deque<uint8_t> measurements;
   std::deque<DumpScript> dump_scripts;
   bool fail_next_create = false;
+  // Function name and errno of the calls scripted to fail, in order.
+  std::deque<std::pair<std::string, int>> failures;
 };
 
 Recorder& recorder() {
@@ -65,6 +69,32 @@ std::string number(double value) {
   return std::string(buffer, end);
 }
 
+// Like the real library, a call leaves errno as it found it, unless it was
+// scripted to fail: then it sets the scripted errno on return.
+class CallErrno {
+ public:
+  explicit CallErrno(const char* function) noexcept : found_(errno), failure_(take_failure(function)) {}
+  ~CallErrno() { errno = failure_ != 0 ? failure_ : found_; }
+  CallErrno(const CallErrno&) = delete;
+  CallErrno& operator=(const CallErrno&) = delete;
+
+  bool failing() const noexcept { return failure_ != 0; }
+
+ private:
+  static int take_failure(const char* function) noexcept {
+    auto& failures = recorder().failures;
+    const auto it = std::find_if(failures.begin(), failures.end(),
+                                 [&](const auto& failure) { return failure.first == function; });
+    if (it == failures.end()) return 0;
+    const int error = it->second;
+    failures.erase(it);
+    return error;
+  }
+
+  int found_;
+  int failure_;
+};
+
 // Builds and appends one line; a failure to do so loses only the line.
 template <class Line>
 void record(Line line) noexcept {
@@ -76,6 +106,7 @@ void record(Line line) noexcept {
 
 void record_gate(const char* gate, const TzEnvironment* environment, uint32_t target,
                  const uint32_t* controls, uint32_t control_count) noexcept {
+  const CallErrno call(gate);
   record([&] {
     return std::string(gate) + "(" + name(environment) + ", " + std::to_string(target) + ", " +
            positions(controls, control_count) + ")";
@@ -84,6 +115,7 @@ void record_gate(const char* gate, const TzEnvironment* environment, uint32_t ta
 
 void record_rotation(const char* gate, const TzEnvironment* environment, uint32_t target,
                      const uint32_t* controls, uint32_t control_count, double angle) noexcept {
+  const CallErrno call(gate);
   record([&] {
     return std::string(gate) + "(" + name(environment) + ", " + std::to_string(target) + ", " +
            positions(controls, control_count) + ", " + number(angle) + ")";
@@ -110,15 +142,20 @@ void script_dump(std::vector<DumpEntry> records, int32_t count) {
 
 void script_create_failure() { recorder().fail_next_create = true; }
 
+void script_failure(std::string function, int error) {
+  recorder().failures.emplace_back(std::move(function), error);
+}
+
 }  // namespace tz_nivra_recording
 
 extern "C" {
 
 TzEnvironment* create_environment(uint32_t qubits) {
+  const CallErrno call("create_environment");
   try {
     Recorder& r = recorder();
     TzEnvironment* environment = nullptr;
-    if (!r.fail_next_create) {
+    if (!r.fail_next_create && !call.failing()) {
       r.environments.push_back(
           std::make_unique<TzEnvironment>(TzEnvironment{static_cast<int>(r.environments.size()) + 1}));
       environment = r.environments.back().get();
@@ -132,6 +169,7 @@ TzEnvironment* create_environment(uint32_t qubits) {
 }
 
 void delete_environment(TzEnvironment* environment) {
+  const CallErrno call("delete_environment");
   record([&] { return "delete_environment(" + name(environment) + ")"; });
 }
 
@@ -176,10 +214,11 @@ void rz(TzEnvironment* environment, uint32_t target, const uint32_t* controls,
 }
 
 uint8_t measure_(TzEnvironment* environment, uint32_t position) {
+  const CallErrno call("measure_");
   try {
     record([&] { return "measure_(" + name(environment) + ", " + std::to_string(position) + ")"; });
     auto& outcomes = recorder().measurements;
-    if (outcomes.empty()) return 0;
+    if (call.failing() || outcomes.empty()) return 0;
     const uint8_t outcome = outcomes.front();
     outcomes.pop_front();
     return outcome;
@@ -189,8 +228,13 @@ uint8_t measure_(TzEnvironment* environment, uint32_t position) {
 }
 
 TzDump* dump(TzEnvironment* environment, const uint32_t* listed, uint32_t count) {
+  const CallErrno call("dump");
   try {
     Recorder& r = recorder();
+    if (call.failing()) {
+      record([&] { return "dump(" + name(environment) + ", " + positions(listed, count) + ") -> null"; });
+      return nullptr;
+    }
     DumpScript script;
     if (!r.dump_scripts.empty()) {
       script = std::move(r.dump_scripts.front());
@@ -209,6 +253,7 @@ TzDump* dump(TzEnvironment* environment, const uint32_t* listed, uint32_t count)
 }
 
 const DumpEntry* dump_data(const TzDump* snapshot, int32_t* count) {
+  const CallErrno call("dump_data");
   try {
     record([&] { return "dump_data(" + name(snapshot) + ", count=" + std::to_string(*count) + ")"; });
     if (snapshot == nullptr) return nullptr;
@@ -220,16 +265,19 @@ const DumpEntry* dump_data(const TzDump* snapshot, int32_t* count) {
 }
 
 void delete_dump(TzDump* snapshot) {
+  const CallErrno call("delete_dump");
   record([&] { return "delete_dump(" + name(snapshot) + ")"; });
 }
 
 void swap(TzEnvironment* environment, uint64_t a, uint64_t b) {
+  const CallErrno call("swap");
   record([&] {
     return "swap(" + name(environment) + ", " + std::to_string(a) + ", " + std::to_string(b) + ")";
   });
 }
 
 void plugin_pown(TzEnvironment* environment, uint32_t k, uint64_t base, uint64_t modulus) {
+  const CallErrno call("plugin_pown");
   record([&] {
     return "plugin_pown(" + name(environment) + ", " + std::to_string(k) + ", " +
            std::to_string(base) + ", " + std::to_string(modulus) + ")";

@@ -37,4 +37,10 @@ void script_dump(std::vector<DumpEntry> records, int32_t count);
 // The next create_environment returns NULL.
 void script_create_failure();
 
+// The next call of `function` (its C name, e.g. "hadamard_") fails the way
+// the real library reports it: it sets errno to `error` on return, and
+// create_environment and dump return NULL. Every other call leaves errno as
+// it found it.
+void script_failure(std::string function, int error);
+
 }  // namespace tz_nivra_recording

@@ -1,6 +1,9 @@
 // The library's C functions. Each one catches everything: a failure inside
-// leaves the state as it was and never reaches the host.
+// leaves the state as it was, never reaches the host as an exception, and is
+// reported through errno (the functions' results are fixed by their callers).
+#include <cerrno>
 #include <cstdint>
+#include <exception>
 #include <new>
 #include <random>
 #include <vector>
@@ -26,20 +29,44 @@ struct TzDump {
 
 namespace {
 
+// The exception machinery keeps its state in thread-local storage. When the
+// library was loaded at run time (a host that dlopens the system), glibc
+// allocates that storage on a thread's first throw, and if it cannot, it
+// aborts the host. Touching it on entry, before the call allocates anything,
+// leaves nothing to allocate when memory then runs out.
+void prepare_to_throw() noexcept {
+  // The function is declared pure: a kept result keeps the call.
+  const volatile int uncaught = std::uncaught_exceptions();
+  (void)uncaught;
+}
+
+// Runs `operation`, which answers 0 or EDOM (outside its contract), and sets
+// errno as the header states: ENOMEM when it threw, its answer when that is
+// not 0, and otherwise the value errno had on entry.
+template <class Operation>
+void report_errno(Operation operation) noexcept {
+  prepare_to_throw();
+  const int found = errno;
+  int failure = 0;
+  try {
+    failure = operation();
+  } catch (...) {
+    failure = ENOMEM;  // out of memory: the operation left the state as it was
+  }
+  errno = failure != 0 ? failure : found;
+}
+
 template <class Operation>
 void guarded(TzEnvironment* environment, Operation operation) noexcept {
   if (environment == nullptr) return;
-  try {
-    operation(environment->state);
-  } catch (...) {
-    // Out of memory: the state is unchanged.
-  }
+  report_errno([&] { return operation(environment->state); });
 }
 
 void apply_gate(TzEnvironment* environment, const tz_nivra::GateMatrix& gate, uint32_t target,
                 const uint32_t* controls, uint32_t control_count) noexcept {
   guarded(environment, [&](tz_nivra::RegisterState& state) {
     state.apply(gate, target, controls, control_count);
+    return 0;
   });
 }
 
@@ -48,12 +75,16 @@ void apply_gate(TzEnvironment* environment, const tz_nivra::GateMatrix& gate, ui
 extern "C" {
 
 TzEnvironment* create_environment(uint32_t qubits) {
-  if (qubits > tz_nivra::kMaxQubits) return nullptr;
-  try {
-    return new TzEnvironment(qubits);
-  } catch (...) {
+  if (qubits > tz_nivra::kMaxQubits) {
+    errno = EINVAL;
     return nullptr;
   }
+  TzEnvironment* environment = nullptr;
+  report_errno([&] {
+    environment = new TzEnvironment(qubits);
+    return 0;
+  });
+  return environment;
 }
 
 void delete_environment(TzEnvironment* environment) { delete environment; }
@@ -99,21 +130,21 @@ void rz(TzEnvironment* environment, uint32_t target, const uint32_t* controls,
 }
 
 uint8_t measure_(TzEnvironment* environment, uint32_t position) {
-  if (environment == nullptr) return 0;
-  try {
-    return environment->state.measure(position, environment->generator);
-  } catch (...) {
+  uint8_t outcome = 0;
+  guarded(environment, [&](tz_nivra::RegisterState& state) {
+    outcome = state.measure(position, environment->generator);
     return 0;
-  }
+  });
+  return outcome;
 }
 
 TzDump* dump(TzEnvironment* environment, const uint32_t* positions, uint32_t count) {
-  if (environment == nullptr) return nullptr;
-  try {
-    return new TzDump{environment->state.snapshot(positions, count)};
-  } catch (...) {
-    return nullptr;
-  }
+  TzDump* snapshot = nullptr;
+  guarded(environment, [&](tz_nivra::RegisterState& state) {
+    snapshot = new TzDump{state.snapshot(positions, count)};
+    return 0;
+  });
+  return snapshot;
 }
 
 const DumpEntry* dump_data(const TzDump* snapshot, int32_t* count) {
@@ -130,11 +161,16 @@ const DumpEntry* dump_data(const TzDump* snapshot, int32_t* count) {
 void delete_dump(TzDump* snapshot) { delete snapshot; }
 
 void swap(TzEnvironment* environment, uint64_t a, uint64_t b) {
-  guarded(environment, [&](tz_nivra::RegisterState& state) { state.swap(a, b); });
+  guarded(environment, [&](tz_nivra::RegisterState& state) {
+    state.swap(a, b);
+    return 0;
+  });
 }
 
 void plugin_pown(TzEnvironment* environment, uint32_t k, uint64_t base, uint64_t modulus) {
-  guarded(environment, [&](tz_nivra::RegisterState& state) { state.pown(k, base, modulus); });
+  guarded(environment, [&](tz_nivra::RegisterState& state) {
+    return state.pown(k, base, modulus) ? 0 : EDOM;
+  });
 }
 
 }  // extern "C"

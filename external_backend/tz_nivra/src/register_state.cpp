@@ -108,7 +108,7 @@ std::vector<DumpEntry> RegisterState::snapshot(const uint32_t* positions, uint32
   return records;
 }
 
-void RegisterState::pown(uint32_t k, uint64_t base, uint64_t modulus) {
+bool RegisterState::pown(uint32_t k, uint64_t base, uint64_t modulus) {
   struct Moved {
     uint64_t source;
     Amplitude amplitude;
@@ -120,9 +120,9 @@ void RegisterState::pown(uint32_t k, uint64_t base, uint64_t modulus) {
   for (const auto& [state, a] : amplitudes_) {
     if (a.is_zero()) continue;
     const auto image = map.image(state & mask);
-    if (!image) return;
+    if (!image) return false;
     const uint64_t destination = (state & ~mask) | *image;
-    if (destination >> qubits_ != 0) return;
+    if (destination >> qubits_ != 0) return false;
     auto [it, fresh] = moved.try_emplace(destination, Moved{state, a});
     if (!fresh && it->second.source < state) it->second = Moved{state, a};
   }
@@ -130,6 +130,7 @@ void RegisterState::pown(uint32_t k, uint64_t base, uint64_t modulus) {
   next.reserve(moved.size());
   for (const auto& [destination, entry] : moved) next.emplace(destination, entry.amplitude);
   amplitudes_.swap(next);
+  return true;
 }
 
 }  // namespace tz_nivra

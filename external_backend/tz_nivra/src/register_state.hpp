@@ -39,8 +39,9 @@ class RegisterState {
   // the register.
   std::vector<DumpEntry> snapshot(const uint32_t* positions, uint32_t count) const;
 
-  // The modular exponentiation of plugin_pown; no change outside its contract.
-  void pown(uint32_t k, uint64_t base, uint64_t modulus);
+  // The modular exponentiation of plugin_pown. Outside its contract the state
+  // is left as it was and the answer is false.
+  bool pown(uint32_t k, uint64_t base, uint64_t modulus);
 
  private:
   using Amplitudes = std::unordered_map<uint64_t, Amplitude>;

@@ -1,11 +1,11 @@
 #include "fenn/src/dense/amplitude_list.hpp"
 
 #include <sys/mman.h>
-#include <sys/sysinfo.h>
 
 #include <cstring>
 #include <limits>
 
+#include "fenn/src/runtime/memory_budget.hpp"
 #include "fenn/src/runtime/worker_pool.hpp"
 
 namespace fenn::dense {
@@ -40,14 +40,7 @@ AmplitudeList allocate_zeroed(uint64_t size) {
 }
 
 bool lists_fit_in_memory(uint64_t lists, uint64_t size) {
-  constexpr uint64_t kMax = std::numeric_limits<uint64_t>::max();
-  if (size > kMax / sizeof(Amplitude) / lists) return false;
-  const uint64_t needed = lists * size * sizeof(Amplitude);
-  struct sysinfo info {};
-  if (sysinfo(&info) != 0) return true;  // unknown: let the allocation decide
-  const uint64_t unit = info.mem_unit == 0 ? 1 : info.mem_unit;
-  const uint64_t pages = static_cast<uint64_t>(info.totalram) + info.totalswap;
-  return pages >= kMax / unit || needed <= pages * unit;
+  return runtime::can_get(runtime::bytes_for(lists, runtime::bytes_for(size, sizeof(Amplitude))));
 }
 
 }  // namespace fenn::dense

@@ -186,6 +186,7 @@ template <QuantumExecution B>
 FennResult<plim::ResultData> run_checked(B& backend, std::span<const plim::CodeBlock* const> code,
                                          const plim::Metrics& metrics) {
   if (!metrics.ready) return fail(FennError::NotReady);
+  if (!RunState::fits_in_memory(metrics)) return fail(FennError::UndefinedError);
   RunState state(metrics);
   const Clock::time_point start = Clock::now();
   if (code.empty()) return malformed();
@@ -215,7 +216,8 @@ FennResult<plim::ResultData> run_checked(B& backend, std::span<const plim::CodeB
 
 // Runs the quantum code on `backend` from block 0 until Halt. NotReady
 // before anything is built; UndefinedError for code that breaks the
-// engine's rules and for memory exhausted during the run.
+// engine's rules, for a run state that this process cannot get (refused
+// before it is built) and for memory exhausted during the run.
 template <QuantumExecution B>
 FennResult<plim::ResultData> run(B& backend, std::span<const plim::CodeBlock* const> code,
                                  const plim::Metrics& metrics) {

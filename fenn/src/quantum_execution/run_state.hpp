@@ -8,11 +8,31 @@
 #include <vector>
 
 #include "fenn/src/quantum_execution/backend.hpp"
+#include "fenn/src/runtime/memory_budget.hpp"
 #include "libplim/src/model.hpp"
 
 namespace fenn {
 
 struct RunState {
+  // The bytes that a run state for these metrics needs: the qubit map and
+  // the clean stack (8 bytes per qubit each), the future values and the dump
+  // slots, and as much again for the values and slots, which leave the run
+  // as its result and are then encoded or stored once more.
+  static uint64_t bytes_needed(const plim::Metrics& metrics) noexcept {
+    using runtime::bytes_for;
+    using runtime::sum_bytes;
+    const uint64_t qubits = bytes_for(metrics.qubit_simultaneous, 2 * sizeof(uint64_t));
+    const uint64_t results = sum_bytes(bytes_for(metrics.future_count, sizeof(int64_t)),
+                                       bytes_for(metrics.dump_count, sizeof(plim::DumpData)));
+    return sum_bytes(qubits, bytes_for(results, 2));
+  }
+
+  // Whether this process can get that memory; asked before anything is
+  // allocated, since the counts come from the metrics alone.
+  static bool fits_in_memory(const plim::Metrics& metrics) {
+    return runtime::can_get(bytes_needed(metrics));
+  }
+
   // Sized from the metrics; throws std::bad_alloc or std::length_error when
   // the sizes cannot be held.
   explicit RunState(const plim::Metrics& metrics)

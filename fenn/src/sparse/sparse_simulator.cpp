@@ -3,6 +3,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "fenn/src/runtime/memory_budget.hpp"
 #include "fenn/src/runtime/thread_rng.hpp"
 
 namespace fenn::sparse {
@@ -36,6 +37,11 @@ FennResult<SparseSimulator> SparseSimulator::create(const plim::Metrics& metrics
     if (name != "pown") return plim::Unexpected{FennError::UnsupportedPlugin};
   const uint64_t qubits = metrics.qubit_simultaneous;
   const uint64_t words = qubits / 64 + 1;
+  // Keys are sized from the metrics: the zero key is built, stored in the
+  // first map's key storage, and the first pass stores keys in the second's.
+  // Three keys of `words` words (and a count) must be there to start.
+  if (!runtime::can_get(runtime::bytes_for(3, runtime::bytes_for(words + 1, sizeof(uint64_t)))))
+    return plim::Unexpected{FennError::UndefinedError};
   try {
     return SparseSimulator(qubits, words, make_state_for<State>(words));
   } catch (const std::bad_alloc&) {

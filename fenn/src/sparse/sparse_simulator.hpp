@@ -24,7 +24,8 @@ class SparseSimulator {
   // UnsupportedPlugin for any plug-in name but "pown", before anything is
   // drawn or allocated; otherwise |0...0> with keys of qubit_simultaneous / 64
   // + 1 words and two map seeds drawn from this thread's generator.
-  // UndefinedError when memory for the first key runs out.
+  // UndefinedError when the keys that a start needs cannot be had
+  // (runtime::can_get) or memory for the first key runs out.
   static FennResult<SparseSimulator> create(const plim::Metrics& metrics);
 
   // Gates. Memory exhausted while a map grows throws std::bad_alloc (a gate
