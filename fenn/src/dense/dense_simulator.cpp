@@ -106,7 +106,7 @@ Status DenseSimulator::plugin(std::string_view /*name*/, std::string_view args, 
   // the destination list now; if the memory is not there, the call is
   // refused before anything moves, as construction would have been.
   if (!scratch_) {
-    if (lists_fit_in_memory(2, size())) scratch_ = allocate_zeroed(size());
+    if (lists_fit_in_memory(1, size())) scratch_ = allocate_zeroed(size());
     if (!scratch_) return plim::Unexpected{FennError::TooManyQubits};
   }
   flush();
