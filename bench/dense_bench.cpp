@@ -1,26 +1,39 @@
-// Dense simulator passes timed against a plain parallel copy of one 2^n
-// amplitude list into another on the same worker pool, measured in the same
-// run. Goals: a one-pass gate within 1.3 copies, a three-pass gate within 4,
-// a measurement within 2.5; 8 threads at least 4x faster than 1 at n = 26;
-// a few microseconds per gate for n <= 12.
+// Dense simulator figures, each as a multiple of baselines measured in the
+// same run on the same worker pool:
+//   pass  one parallel in-place read-modify-write pass over the 2^n list
+//         (the least a gate that touches every amplitude can cost);
+//   copy  one parallel copy of the list into a second one.
+// Goals (8 threads, n >= 24): one-qubit gates <= 1.2 passes; CNOT and
+// controlled phase <= 0.7 passes; measurement with collapse <= 2.5 passes;
+// an empty run <= 3 copies at n = 26; a full dump read by the host <= 15
+// copies at n = 24; the hadamard pass 1 -> 8 threads >= 4x at n = 26;
+// circuits: H and RX layers <= 4 passes at n = 26, the QFT <= n passes, no
+// circuit slower than the one-gate-at-a-time path.
 //
-//   bench_dense_bench            n = 20, 24, 26, the thread check, small n
-//   bench_dense_bench --with-28  also n = 28 (8 GiB for the two lists)
-//   bench_dense_bench --thread-check N   (internal: hadamard and copy times,
-//                                         for the thread check in a child)
+//   bench_dense_bench            runs itself once with 1 and once with 8 threads
+//   bench_dense_bench --with-28  also n = 28
+//   bench_dense_bench --child T [--with-28] [--only N]   (one pool size, in
+//                                one process; --only N: that register size)
+//
+// The pool reads its size once per process, hence one child per size. The
+// machine is shared: read every figure beside its baselines and the load.
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <map>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "fenn.h"
 #include "fenn/src/dense/amplitude_list.hpp"
 #include "fenn/src/dense/dense_simulator.hpp"
-#include "fenn/src/dense/passes.hpp"
 #include "fenn/src/runtime/worker_pool.hpp"
+#include "plim.h"
 
 using fenn::Amplitude;
 using fenn::dense::DenseSimulator;
@@ -46,11 +59,15 @@ double median_time(int reps, const std::function<void()>& body,
   return times[times.size() / 2];
 }
 
-DenseSimulator simulator(uint64_t n) {
+plim::Metrics metrics_for(uint64_t n) {
   plim::Metrics metrics;
   metrics.qubit_simultaneous = n;
   metrics.ready = true;
-  auto made = DenseSimulator::create(metrics);
+  return metrics;
+}
+
+DenseSimulator simulator(uint64_t n) {
+  auto made = DenseSimulator::create(metrics_for(n));
   if (!made) {
     std::fprintf(stderr, "cannot build %llu qubits\n", static_cast<unsigned long long>(n));
     std::exit(1);
@@ -58,31 +75,80 @@ DenseSimulator simulator(uint64_t n) {
   return std::move(*made);
 }
 
-int reps_for(uint64_t n) { return n <= 20 ? 21 : n <= 24 ? 7 : n <= 26 ? 5 : 3; }
+// Applies whatever the simulator still holds back, so that a timing covers
+// the work of the gates it times.
+void settle(const DenseSimulator& sim) { (void)sim.state(); }
 
-// The baseline: one list copied into the other, as a gate pass would.
-double copy_time(uint64_t n) {
+int reps_for(uint64_t n) { return n <= 20 ? 15 : n <= 24 ? 7 : n <= 26 ? 5 : 3; }
+
+struct Baselines {
+  double pass = 0;
+  double copy = 0;
+};
+
+Baselines baselines(uint64_t n) {
   const uint64_t size = uint64_t{1} << n;
   auto a = fenn::dense::allocate_zeroed(size);
   auto b = fenn::dense::allocate_zeroed(size);
   Amplitude* from = a.get();
   Amplitude* to = b.get();
-  return median_time(reps_for(n), [&] {
-    fenn::dense::for_each_index(size, [=](uint64_t i) { to[i] = from[i]; });
+  Baselines result;
+  result.copy = median_time(reps_for(n), [&] {
+    fenn::runtime::parallel_for(size, [=](uint64_t begin, uint64_t end) {
+      std::memcpy(to + begin, from + begin, (end - begin) * sizeof(Amplitude));
+    });
     std::swap(from, to);
   });
+  result.pass = median_time(reps_for(n), [&] {
+    fenn::runtime::parallel_for(size, [=](uint64_t begin, uint64_t end) {
+      for (uint64_t i = begin; i < end; ++i) from[i] = Amplitude{-from[i].re, -from[i].im};
+    });
+  });
+  return result;
 }
 
-void large_registers(uint64_t n) {
-  const double copy = copy_time(n);
-  DenseSimulator sim = simulator(n);
-  for (uint64_t q = 0; q < n; ++q) sim.hadamard(q, {});
-  const uint64_t t = n / 2;
-  const std::vector<uint64_t> one_control{n - 1};
-  const fenn::Matrix m{{{0.6, 0}, {0, 0.8}, {0, 0.8}, {0.6, 0}}};
-  std::vector<uint64_t> register_targets(n);
-  for (uint64_t q = 0; q < n; ++q) register_targets[q] = q;
+// Figures of the two-list design (three passes for H, RX, RY, Unitary, a
+// second list written by every gate, serial construction, one allocation
+// per dumped state), measured with this program before the one-list kernels
+// replaced it, in ms: key "threads/n/name". Load at the time: see the report.
+const std::map<std::string, double>& previous_design() {
+  static const std::map<std::string, double> figures = {
+#include "dense_bench_previous.inc"
+  };
+  return figures;
+}
 
+struct Printer {
+  int threads;
+  uint64_t n;
+  Baselines base;
+
+  void row(const char* name, double seconds, const char* unit, const char* goal) const {
+    const double over = std::strcmp(unit, "copies") == 0 ? base.copy : base.pass;
+    std::string previous;
+    const auto& old = previous_design();
+    const auto it = old.find(std::to_string(threads) + "/" + std::to_string(n) + "/" + name);
+    if (it != old.end()) {
+      char text[96];
+      std::snprintf(text, sizeof text, "  was %9.2f ms = %6.2f %s", it->second,
+                    it->second * 1e-3 / over, unit);
+      previous = text;
+    }
+    std::printf("  %-30s %10.3f ms %7.2f %-6s %-9s%s\n", name, seconds * 1e3, seconds / over, unit,
+                goal, previous.c_str());
+    // Machine-readable copy for the parent and for recording.
+    std::printf("#fig %d/%llu/%s %.6f\n", threads, static_cast<unsigned long long>(n), name,
+                seconds * 1e3);
+  }
+};
+
+void single_gates(const Printer& out) {
+  const uint64_t n = out.n;
+  DenseSimulator sim = simulator(n);
+  const uint64_t t = n / 2;
+  const std::vector<uint64_t> control{n - 1};
+  const fenn::Matrix m{{{0.6, 0}, {0, 0.8}, {0, 0.8}, {0.6, 0}}};
+  const int reps = reps_for(n);
   struct Entry {
     const char* name;
     const char* goal;
@@ -90,55 +156,194 @@ void large_registers(uint64_t n) {
     std::function<void()> setup = [] {};
   };
   const Entry entries[] = {
-      {"pauli_x", "<= 1.3", [&] { sim.pauli_x(t, {}); }},
-      {"pauli_y", "<= 1.3", [&] { sim.pauli_y(t, {}); }},
-      {"pauli_z", "<= 1.3", [&] { sim.pauli_z(t, {}); }},
-      {"phase", "<= 1.3", [&] { sim.phase(0.3, t, {}); }},
-      {"rz", "<= 1.3", [&] { sim.rz(0.3, t, {}); }},
-      {"hadamard", "<= 4", [&] { sim.hadamard(t, {}); }},
-      {"rx", "<= 4", [&] { sim.rx(0.3, t, {}); }},
-      {"ry", "<= 4", [&] { sim.ry(0.3, t, {}); }},
-      {"unitary", "<= 4", [&] { sim.unitary(m, t, {}); }},
-      {"controlled pauli_x", "<= 1.3", [&] { sim.pauli_x(t, one_control); }},
-      {"controlled hadamard", "<= 4", [&] { sim.hadamard(t, one_control); }},
+      {"hadamard", "<= 1.2", [&] { sim.hadamard(t, {}); }},
+      {"hadamard on 0", "<= 1.2", [&] { sim.hadamard(0, {}); }},
+      {"hadamard on n-1", "<= 1.2", [&] { sim.hadamard(n - 1, {}); }},
+      {"rx", "<= 1.2", [&] { sim.rx(0.3, t, {}); }},
+      {"ry", "<= 1.2", [&] { sim.ry(0.3, t, {}); }},
+      {"unitary", "<= 1.2", [&] { sim.unitary(m, t, {}); }},
+      {"pauli_x", "<= 1.2", [&] { sim.pauli_x(t, {}); }},
+      {"pauli_y", "<= 1.2", [&] { sim.pauli_y(t, {}); }},
+      {"pauli_z", "<= 1.2", [&] { sim.pauli_z(t, {}); }},
+      {"phase", "<= 1.2", [&] { sim.phase(0.3, t, {}); }},
+      {"rz", "<= 1.2", [&] { sim.rz(0.3, t, {}); }},
+      {"cnot", "<= 0.7", [&] { sim.pauli_x(t, control); }},
+      {"controlled phase", "<= 0.7", [&] { sim.phase(0.3, t, control); }},
+      {"controlled hadamard", "", [&] { sim.hadamard(t, control); }},
       // Back into superposition before each measurement, untimed.
-      {"measure", "<= 2.5", [&] { sim.measure(t); }, [&] { sim.hadamard(t, {}); }},
-      {"swap", "", [&] { sim.swap(1, t); }},
-      {"pown 7 15, whole register", "",
+      {"measure with collapse", "<= 2.5", [&] { (void)sim.measure(t); },
        [&] {
-         if (!sim.plugin("pown", "7 15", register_targets)) std::abort();
+         sim.hadamard(t, {});
+         settle(sim);
        }},
   };
-  std::printf("n = %llu: copy of one list %.3f ms\n", static_cast<unsigned long long>(n), copy * 1e3);
   for (const Entry& e : entries) {
-    const double time = median_time(reps_for(n), e.body, e.setup);
-    std::printf("  %-28s %9.3f ms  %5.2f copies  %s\n", e.name, time * 1e3, time / copy,
-                *e.goal ? (std::string("goal ") + e.goal).c_str() : "");
+    const double time = median_time(
+        reps,
+        [&] {
+          e.body();
+          settle(sim);
+        },
+        e.setup);
+    out.row(e.name, time, "passes", e.goal);
   }
 }
 
-double hadamard_time(uint64_t n) {
-  DenseSimulator sim = simulator(n);
-  sim.hadamard(0, {});  // first touch of both lists
-  sim.hadamard(0, {});
-  return median_time(reps_for(n), [&] { sim.hadamard(n / 2, {}); });
+void empty_run(const Printer& out) {
+  const double time = median_time(reps_for(out.n), [&] { DenseSimulator sim = simulator(out.n); });
+  out.row("empty run", time, "copies", out.n == 26 ? "<= 3" : "");
 }
 
-struct ThreadTimes {
-  double hadamard = -1;
-  double copy = -1;
+// A process of n qubits, H on each, then (optionally) a dump of all of them.
+struct DumpProgram {
+  Process* process = nullptr;
+  Dump* dump = nullptr;
 };
 
-// A child process per pool size: the pool's size is fixed at first use.
-ThreadTimes child_times(const char* self, int threads, uint64_t n) {
-  const std::string command = "RAYON_NUM_THREADS=" + std::to_string(threads) + " " + self +
-                              " --thread-check " + std::to_string(n);
-  FILE* pipe = popen(command.c_str(), "r");
-  ThreadTimes times;
-  if (pipe == nullptr || std::fscanf(pipe, "%lf %lf", &times.hadamard, &times.copy) != 2)
-    times = {};
-  if (pipe != nullptr) pclose(pipe);
-  return times;
+DumpProgram dump_program(uint64_t n, bool with_dump) {
+  DumpProgram program;
+  plim_process_new(1, &program.process);
+  std::vector<Qubit*> qubits(n);
+  for (auto& q : qubits) plim_process_allocate_qubit(program.process, false, &q);
+  for (auto* q : qubits) plim_process_apply_gate(program.process, PLIM_GATE_HADAMARD, 0.0, q);
+  if (with_dump) plim_process_dump(program.process, qubits.data(), qubits.size(), &program.dump);
+  plim_process_prepare_for_execution(program.process);
+  for (auto* q : qubits) plim_qubit_delete(q);
+  return program;
+}
+
+// Every basis state and amplitude read through the C readers.
+double read_dump(Dump* dump) {
+  size_t states = 0, size = 0;
+  const double* re = nullptr;
+  const double* im = nullptr;
+  plim_dump_states_size(dump, &states);
+  plim_dump_amplitudes_real(dump, &re, &size);
+  plim_dump_amplitudes_imag(dump, &im, &size);
+  double sum = 0;
+  for (size_t i = 0; i < states; ++i) {
+    const uint64_t* words = nullptr;
+    size_t count = 0;
+    plim_dump_state(dump, i, &words, &count);
+    sum += static_cast<double>(words[0]) + re[i] + im[i];
+  }
+  return sum;
+}
+
+void dump_read(const Printer& out) {
+  DumpProgram with = dump_program(out.n, true);
+  DumpProgram without = dump_program(out.n, false);
+  const int reps = 3;
+  double sink = 0;
+  const double full = median_time(reps, [&] {
+    fenn_run_and_set_result(with.process, 0);
+    sink += read_dump(with.dump);
+  });
+  const double bare = median_time(reps, [&] { fenn_run_and_set_result(without.process, 0); });
+  if (sink == 42.0) std::printf(" ");
+  out.row("dump + host read", full - bare, "copies", out.n == 24 ? "<= 15" : "");
+  plim_dump_delete(with.dump);
+  plim_process_delete(with.process);
+  plim_process_delete(without.process);
+}
+
+// Circuits through the simulator's gate calls.
+using Circuit = std::function<void(DenseSimulator&)>;
+
+Circuit h_layer(uint64_t n) {
+  return [n](DenseSimulator& sim) {
+    for (uint64_t q = 0; q < n; ++q) sim.hadamard(q, {});
+  };
+}
+
+Circuit rx_layer(uint64_t n) {
+  return [n](DenseSimulator& sim) {
+    for (uint64_t q = 0; q < n; ++q) sim.rx(0.1 * static_cast<double>(q + 1), q, {});
+  };
+}
+
+Circuit cnot_chain(uint64_t n) {
+  return [n](DenseSimulator& sim) {
+    for (uint64_t q = 0; q + 1 < n; ++q) sim.pauli_x(q + 1, std::vector<uint64_t>{q});
+  };
+}
+
+// The QFT without the final swaps: H, then controlled phases from below.
+Circuit qft(uint64_t n) {
+  return [n](DenseSimulator& sim) {
+    for (uint64_t q = n; q-- > 0;) {
+      sim.hadamard(q, {});
+      for (uint64_t c = q; c-- > 0;)
+        sim.phase(M_PI / static_cast<double>(uint64_t{1} << (q - c)), q, std::vector<uint64_t>{c});
+    }
+  };
+}
+
+// 20 layers: a random one-qubit gate on every qubit, then CNOTs on
+// neighbouring pairs, every other layer shifted by one.
+Circuit random_depth_20(uint64_t n) {
+  return [n](DenseSimulator& sim) {
+    std::mt19937_64 rng(2026);
+    std::uniform_real_distribution<double> angle(-3.0, 3.0);
+    const fenn::Matrix m{{{0.6, 0}, {0, 0.8}, {0, 0.8}, {0.6, 0}}};
+    for (int layer = 0; layer < 20; ++layer) {
+      for (uint64_t q = 0; q < n; ++q) {
+        switch (rng() % 9) {
+          case 0: sim.hadamard(q, {}); break;
+          case 1: sim.rx(angle(rng), q, {}); break;
+          case 2: sim.ry(angle(rng), q, {}); break;
+          case 3: sim.rz(angle(rng), q, {}); break;
+          case 4: sim.phase(angle(rng), q, {}); break;
+          case 5: sim.pauli_x(q, {}); break;
+          case 6: sim.pauli_y(q, {}); break;
+          case 7: sim.pauli_z(q, {}); break;
+          default: sim.unitary(m, q, {});
+        }
+      }
+      for (uint64_t q = layer % 2; q + 1 < n; q += 2) sim.pauli_x(q + 1, std::vector<uint64_t>{q});
+    }
+  };
+}
+
+// Turns the simulator's gate queue on or off.
+bool set_batching(DenseSimulator& sim, bool on) {
+  sim.set_batching(on);
+  return true;
+}
+
+void circuits(const Printer& out) {
+  const uint64_t n = out.n;
+  struct Entry {
+    const char* name;
+    Circuit circuit;
+    std::string goal;
+  };
+  const Entry entries[] = {
+      {"H layer", h_layer(n), n == 26 ? "<= 4" : ""},
+      {"RX layer", rx_layer(n), n == 26 ? "<= 4" : ""},
+      {"CNOT chain", cnot_chain(n), ""},
+      {"QFT without swaps", qft(n), "<= " + std::to_string(n)},
+      {"random depth 20", random_depth_20(n), ""},
+  };
+  DenseSimulator sim = simulator(n);
+  const int reps = n <= 24 ? 3 : 1;
+  for (const Entry& e : entries) {
+    const bool has_queue = set_batching(sim, false);
+    const double single = median_time(reps, [&] {
+      e.circuit(sim);
+      settle(sim);
+    });
+    out.row((std::string(e.name) + ", one at a time").c_str(), single, "passes", "");
+    if (!has_queue) continue;
+    set_batching(sim, true);
+    const double batched = median_time(reps, [&] {
+      e.circuit(sim);
+      settle(sim);
+    });
+    out.row((std::string(e.name) + ", batched").c_str(), batched, "passes", e.goal.c_str());
+    std::printf("  %-30s %10.2fx faster than one at a time%s\n", "", single / batched,
+                batched <= single * 1.05 ? "" : "  (SLOWER)");
+  }
 }
 
 void small_registers() {
@@ -147,42 +352,77 @@ void small_registers() {
     DenseSimulator sim = simulator(n);
     const int gates = 20000;
     const std::vector<uint64_t> control{0};
-    const auto start = Clock::now();
+    auto start = Clock::now();
     for (int g = 0; g < gates; ++g) sim.hadamard(static_cast<uint64_t>(g) % n, {});
+    settle(sim);
     const double per_hadamard = seconds_since(start) / gates;
-    const auto x_start = Clock::now();
+    start = Clock::now();
     for (int g = 0; g < gates; ++g) sim.pauli_x(n - 1, control);
-    const double per_x = seconds_since(x_start) / gates;
-    const auto measure_start = Clock::now();
-    for (int g = 0; g < gates; ++g) sim.measure(static_cast<uint64_t>(g) % n);
-    const double per_measure = seconds_since(measure_start) / gates;
+    settle(sim);
+    const double per_x = seconds_since(start) / gates;
+    start = Clock::now();
+    for (int g = 0; g < gates; ++g) (void)sim.measure(static_cast<uint64_t>(g) % n);
+    const double per_measure = seconds_since(start) / gates;
     std::printf("  n = %2llu: hadamard %.2f us, controlled pauli_x %.2f us, measure %.2f us\n",
                 static_cast<unsigned long long>(n), per_hadamard * 1e6, per_x * 1e6,
                 per_measure * 1e6);
   }
 }
 
+int child(int threads, bool with_28, uint64_t only) {
+  std::printf("== worker pool: %zu threads (asked for %d)\n", fenn::runtime::worker_count(), threads);
+  std::vector<uint64_t> sizes{20, 24, 26};
+  if (with_28) sizes.push_back(28);
+  if (only != 0) sizes = {only};
+  for (uint64_t n : sizes) {
+    const Printer out{threads, n, baselines(n)};
+    std::printf("n = %llu, %d threads: pass %.3f ms, copy %.3f ms\n",
+                static_cast<unsigned long long>(n), threads, out.base.pass * 1e3,
+                out.base.copy * 1e3);
+    single_gates(out);
+    empty_run(out);
+    if (n <= 24) dump_read(out);
+    if (threads == 8 && (n == 24 || n == 26)) circuits(out);
+  }
+  if (threads == 1) small_registers();
+  std::fflush(stdout);
+  return 0;
+}
+
+double figure(const std::string& text, const std::string& key) {
+  const std::string tag = "#fig " + key + " ";
+  const auto at = text.find(tag);
+  return at == std::string::npos ? -1 : std::strtod(text.c_str() + at + tag.size(), nullptr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 3 && std::strcmp(argv[1], "--thread-check") == 0) {
-    const uint64_t n = std::strtoull(argv[2], nullptr, 10);
-    const double hadamard = hadamard_time(n);
-    std::printf("%.9f %.9f\n", hadamard, copy_time(n));
-    return 0;
+  bool with_28 = false;
+  uint64_t only = 0;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--with-28") == 0) with_28 = true;
+    if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) only = std::strtoull(argv[i + 1], nullptr, 10);
   }
-  const bool with_28 = argc == 2 && std::strcmp(argv[1], "--with-28") == 0;
-  std::printf("worker pool: %zu threads\n", fenn::runtime::worker_count());
-  std::vector<uint64_t> sizes{20, 24, 26};
-  if (with_28) sizes.push_back(28);
-  for (uint64_t n : sizes) large_registers(n);
+  if (argc >= 3 && std::strcmp(argv[1], "--child") == 0)
+    return child(std::atoi(argv[2]), with_28, only);
 
-  const ThreadTimes one = child_times(argv[0], 1, 26);
-  const ThreadTimes eight = child_times(argv[0], 8, 26);
+  std::string output;
+  for (int threads : {1, 8}) {
+    const std::string command = "RAYON_NUM_THREADS=" + std::to_string(threads) + " " + argv[0] +
+                                " --child " + std::to_string(threads) + (with_28 ? " --with-28" : "");
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return 1;
+    char line[512];
+    while (std::fgets(line, sizeof line, pipe) != nullptr) {
+      output += line;
+      if (line[0] != '#') std::fputs(line, stdout);
+    }
+    if (pclose(pipe) != 0) return 1;
+  }
+  const double one = figure(output, "1/26/hadamard");
+  const double eight = figure(output, "8/26/hadamard");
   std::printf("hadamard at n = 26: 1 thread %.1f ms, 8 threads %.1f ms, speed-up %.2fx (goal >= 4)\n",
-              one.hadamard * 1e3, eight.hadamard * 1e3, one.hadamard / eight.hadamard);
-  std::printf("copy at n = 26:     1 thread %.1f ms, 8 threads %.1f ms, speed-up %.2fx (the machine's own)\n",
-              one.copy * 1e3, eight.copy * 1e3, one.copy / eight.copy);
-  small_registers();
+              one, eight, one / eight);
   return 0;
 }

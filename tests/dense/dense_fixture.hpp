@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -33,12 +34,25 @@ inline double norm(const DenseSimulator& sim) {
   return sum;
 }
 
+// A simulator whose metrics name the pown plug-in.
+inline DenseSimulator make_pown(uint64_t qubits) {
+  auto made = DenseSimulator::create(metrics_for(qubits, {"pown"}));
+  EXPECT_TRUE(made.has_value());
+  return std::move(*made);
+}
+
 // The basis vector |index> of `qubits` qubits, reached with pauli_x gates.
 inline DenseSimulator basis(uint64_t qubits, uint64_t index) {
   DenseSimulator sim = make(qubits);
   for (uint64_t q = 0; q < qubits; ++q)
     if ((index >> q) & 1) sim.pauli_x(q, {});
   return sim;
+}
+
+// The same bits in both parts: signed zeros and NaN payloads count.
+inline bool same_bits(Amplitude a, Amplitude b) {
+  return std::bit_cast<uint64_t>(a.re) == std::bit_cast<uint64_t>(b.re) &&
+         std::bit_cast<uint64_t>(a.im) == std::bit_cast<uint64_t>(b.im);
 }
 
 }  // namespace dense_test

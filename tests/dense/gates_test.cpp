@@ -125,16 +125,6 @@ TEST(DenseGates, ControlHoldingZeroLeavesTheStateUnchanged) {
   }
 }
 
-TEST(DenseGates, EveryGateFlipsTheRoleOnce) {
-  for (const auto& [name, gate] : every_gate()) {
-    SCOPED_TRACE(name);
-    DenseSimulator sim = make(2);
-    const bool before = sim.a_is_current();
-    gate(sim, 1, {0});
-    EXPECT_NE(sim.a_is_current(), before);
-  }
-}
-
 TEST(DenseGates, SwapExchangesTwoPositions) {
   DenseSimulator sim = basis(3, 0b001);
   sim.swap(0, 2);

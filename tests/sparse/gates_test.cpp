@@ -31,6 +31,20 @@ void expect_dump(SparseSimulator& simulator, const Positions& positions,
   }
 }
 
+// Every gate kind on position 0, each controlled by position 1.
+void every_gate_on_0_under_1(SparseSimulator& s) {
+  const std::vector<uint64_t> control{1};
+  s.pauli_x(0, control);
+  s.pauli_y(0, control);
+  s.pauli_z(0, control);
+  s.hadamard(0, control);
+  s.phase(0.3, 0, control);
+  s.rx(0.3, 0, control);
+  s.ry(0.3, 0, control);
+  s.rz(0.3, 0, control);
+  s.unitary({Complex{0, 1}, Complex{2, 0}, Complex{3, 0}, Complex{0, 4}}, 0, control);
+}
+
 }  // namespace
 
 TEST(SparseDump, SixtyFiveQubitsPackMostSignificantWordFirst) {
@@ -138,18 +152,19 @@ TEST(SparseGates, RulesOnSmallStates) {
       {"a control that is 0 everywhere changes nothing",
        [](auto& s) {
          s.hadamard(0, {});
-         const std::vector<uint64_t> control{1};
-         s.pauli_x(0, control);
-         s.pauli_y(0, control);
-         s.pauli_z(0, control);
-         s.hadamard(0, control);
-         s.phase(0.3, 0, control);
-         s.rx(0.3, 0, control);
-         s.ry(0.3, 0, control);
-         s.rz(0.3, 0, control);
-         s.unitary({Complex{0, 1}, Complex{2, 0}, Complex{3, 0}, Complex{0, 4}}, 0, control);
+         every_gate_on_0_under_1(s);
        },
        {{{0}, {kH, 0.0}}, {{1}, {kH, 0.0}}}},
+      {"a control that is 0 everywhere keeps negative zeros",
+       [](auto& s) {
+         s.pauli_x(0, {});
+         s.pauli_z(0, {});
+         every_gate_on_0_under_1(s);
+       },
+       {{{1}, {-1.0, -0.0}}}},
+      {"rx(4) from 0: the kept factor (c, 0.0) gives +0.0",
+       [](auto& s) { s.rx(4.0, 0, {}); },
+       {{{0}, {-0.4161468365471424, 0.0}}, {{1}, {0.0, -0.9092974268256817}}}},
   };
   // The same programs on every key representation.
   for (uint64_t qubits : {2u, 64u, 130u, 300u, 1000u, 1100u}) {

@@ -15,7 +15,8 @@ struct FreeAmplitudes {
 using AmplitudeList = std::unique_ptr<Amplitude[], FreeAmplitudes>;
 
 // A list of `size` amplitudes, all (0.0, 0.0), or null when the memory is not
-// available. The pages are first written by the worker pool, not serially.
+// available. The pages are first written by the worker pool, not serially,
+// and large lists ask for transparent huge pages.
 AmplitudeList allocate_zeroed(uint64_t size);
 
 // Whether `lists` lists of `size` amplitudes fit in the machine's memory and

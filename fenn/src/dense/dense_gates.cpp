@@ -1,138 +1,127 @@
-// The gate passes and the swap pass of the dense simulator.
-#include <array>
-
+// The gates and the swap of the dense simulator. Each gate's factors are
+// computed once per call, before any pass; the per-pair arithmetic is in
+// dense_kernel_body.inc.
 #include "fenn/src/dense/dense_simulator.hpp"
-#include "fenn/src/dense/passes.hpp"
+#include "fenn/src/runtime/worker_pool.hpp"
 
 namespace fenn::dense {
 
 namespace {
 
-// The double nearest to 1/sqrt(2); 1.0 / std::sqrt(2.0) is one unit lower.
-
-ControlMask control_mask(Positions controls) {
-  ControlMask ctl;
-  for (uint64_t c : controls) ctl.mask |= uint64_t{1} << c;
-  return ctl;
+PreparedGate prepare(GateKind kind, unsigned qubits, uint64_t target, Positions controls) {
+  uint64_t mask = 0;
+  for (uint64_t c : controls) mask |= uint64_t{1} << c;
+  PreparedGate gate;
+  gate.kind = kind;
+  gate.layout = PairLayout(qubits, target, mask);
+  return gate;
 }
 
 }  // namespace
 
-template <class First, class Second>
-void DenseSimulator::three_pass(uint64_t target, Positions controls, const First& first,
-                                const Second& second) {
-  const ControlMask ctl = control_mask(controls);
-  const uint64_t t = uint64_t{1} << target;
-  Amplitude *old_list = nullptr, *new_list = nullptr;
-  flip(old_list, new_list);
-  const uint64_t n = size();
-  for_each_index(n, [=, &first](uint64_t i) {
-    new_list[i] = ctl(i) ? first(i & t, old_list[i ^ t]) : Amplitude{0.0, 0.0};
-  });
-  for_each_index(n, [=, &second](uint64_t i) {
-    if (ctl(i)) old_list[i] = second(i & t, old_list[i]);
-  });
-  for_each_index(n, [=](uint64_t i) { new_list[i] = add(new_list[i], old_list[i]); });
+void DenseSimulator::submit(const PreparedGate& gate) {
+  if (!queue_.enabled()) return apply_gate(state_.get(), gate, active_kernel_path());
+  if (!queue_.accepts(gate)) {
+    flush();
+    // More positions than a batch may hold: this gate alone is one pass.
+    if (!queue_.accepts(gate)) return apply_gate(state_.get(), gate, active_kernel_path());
+  }
+  queue_.push(gate);
+  if (queue_.full()) flush();
+}
+
+void DenseSimulator::flush() const {
+  queue_.apply(state_.get(), static_cast<unsigned>(qubits_), active_kernel_path());
+}
+
+void DenseSimulator::set_batching(bool on) {
+  flush();
+  queue_.set_enabled(on);
+}
+
+bool DenseSimulator::set_batch_bounds(BatchBounds bounds) {
+  flush();
+  return queue_.set_bounds(bounds);
 }
 
 void DenseSimulator::pauli_x(uint64_t target, Positions controls) {
-  const ControlMask ctl = control_mask(controls);
-  const uint64_t t = uint64_t{1} << target;
-  Amplitude *old_list = nullptr, *new_list = nullptr;
-  flip(old_list, new_list);
-  for_each_index(size(), [=](uint64_t i) { new_list[i] = old_list[ctl(i) ? i ^ t : i]; });
+  submit(prepare(GateKind::PauliX, static_cast<unsigned>(qubits_), target, controls));
 }
 
 void DenseSimulator::pauli_y(uint64_t target, Positions controls) {
-  const ControlMask ctl = control_mask(controls);
-  const uint64_t t = uint64_t{1} << target;
-  // +i for a set target bit, -i for a clear one, signed zeros included.
-  const std::array<Amplitude, 2> factor{{{-0.0, -1.0}, {+0.0, +1.0}}};
-  Amplitude *old_list = nullptr, *new_list = nullptr;
-  flip(old_list, new_list);
-  for_each_index(size(), [=](uint64_t i) {
-    new_list[i] = ctl(i) ? mul(factor[(i & t) != 0], old_list[i ^ t]) : old_list[i];
-  });
+  PreparedGate gate = prepare(GateKind::PauliY, static_cast<unsigned>(qubits_), target, controls);
+  // -i for a clear target bit, +i for a set one, signed zeros included.
+  gate.f[0] = Amplitude{-0.0, -1.0};
+  gate.f[1] = Amplitude{+0.0, +1.0};
+  submit(gate);
 }
 
 void DenseSimulator::pauli_z(uint64_t target, Positions controls) {
-  const ControlMask ctl = control_mask(controls);
-  const uint64_t t = uint64_t{1} << target;
-  Amplitude *old_list = nullptr, *new_list = nullptr;
-  flip(old_list, new_list);
-  for_each_index(size(), [=](uint64_t i) {
-    new_list[i] = ctl(i) && (i & t) != 0 ? negate(old_list[i]) : old_list[i];
-  });
-}
-
-void DenseSimulator::phase(double angle, uint64_t target, Positions controls) {
-  const ControlMask ctl = control_mask(controls);
-  const uint64_t t = uint64_t{1} << target;
-  const Amplitude factor = exp_i(angle);
-  Amplitude *old_list = nullptr, *new_list = nullptr;
-  flip(old_list, new_list);
-  for_each_index(size(), [=](uint64_t i) {
-    new_list[i] = ctl(i) && (i & t) != 0 ? mul(factor, old_list[i]) : old_list[i];
-  });
-}
-
-void DenseSimulator::rz(double angle, uint64_t target, Positions controls) {
-  const ControlMask ctl = control_mask(controls);
-  const uint64_t t = uint64_t{1} << target;
-  const double half = angle * 0.5;
-  const std::array<Amplitude, 2> factor{{exp_i(-half), exp_i(half)}};
-  Amplitude *old_list = nullptr, *new_list = nullptr;
-  flip(old_list, new_list);
-  for_each_index(size(), [=](uint64_t i) {
-    new_list[i] = ctl(i) ? mul(factor[(i & t) != 0], old_list[i]) : old_list[i];
-  });
+  submit(prepare(GateKind::PauliZ, static_cast<unsigned>(qubits_), target, controls));
 }
 
 void DenseSimulator::hadamard(uint64_t target, Positions controls) {
-  const std::array<double, 2> sign{{kHalfSqrt2, -kHalfSqrt2}};
-  three_pass(
-      target, controls, [](uint64_t, Amplitude a) { return scale(kHalfSqrt2, a); },
-      [sign](uint64_t bit, Amplitude a) { return scale(sign[bit != 0], a); });
+  PreparedGate gate = prepare(GateKind::Hadamard, static_cast<unsigned>(qubits_), target, controls);
+  gate.r[0] = kHalfSqrt2;
+  gate.r[1] = -kHalfSqrt2;
+  submit(gate);
+}
+
+void DenseSimulator::phase(double angle, uint64_t target, Positions controls) {
+  PreparedGate gate = prepare(GateKind::Phase, static_cast<unsigned>(qubits_), target, controls);
+  gate.f[1] = exp_i(angle);
+  submit(gate);
 }
 
 void DenseSimulator::rx(double angle, uint64_t target, Positions controls) {
+  PreparedGate gate = prepare(GateKind::RX, static_cast<unsigned>(qubits_), target, controls);
   const SinCos sc = sin_cos(angle * 0.5);
-  const Amplitude minus_i_sin{0.0, -sc.sin};
-  const double cos = sc.cos;
-  three_pass(
-      target, controls, [minus_i_sin](uint64_t, Amplitude a) { return mul(minus_i_sin, a); },
-      [cos](uint64_t, Amplitude a) { return scale(cos, a); });
+  // -i (the pauli_y factor (-0.0, -1.0)) times the real sin(theta/2).
+  gate.f[0] = Amplitude{-0.0 * sc.sin, -sc.sin};
+  gate.r[0] = sc.cos;
+  submit(gate);
 }
 
 void DenseSimulator::ry(double angle, uint64_t target, Positions controls) {
+  PreparedGate gate = prepare(GateKind::RY, static_cast<unsigned>(qubits_), target, controls);
   const SinCos sc = sin_cos(angle * 0.5);
-  const std::array<double, 2> sin{{-sc.sin, sc.sin}};
-  const double cos = sc.cos;
-  three_pass(
-      target, controls, [sin](uint64_t bit, Amplitude a) { return scale(sin[bit != 0], a); },
-      [cos](uint64_t, Amplitude a) { return scale(cos, a); });
+  gate.r[0] = -sc.sin;
+  gate.r[1] = sc.sin;
+  gate.r[2] = sc.cos;
+  submit(gate);
+}
+
+void DenseSimulator::rz(double angle, uint64_t target, Positions controls) {
+  PreparedGate gate = prepare(GateKind::RZ, static_cast<unsigned>(qubits_), target, controls);
+  const double half = angle * 0.5;
+  gate.f[0] = exp_i(-half);
+  gate.f[1] = exp_i(half);
+  submit(gate);
 }
 
 void DenseSimulator::unitary(const Matrix& m, uint64_t target, Positions controls) {
   // (m0, m1) is the first column, (m2, m3) the second.
-  const std::array<Amplitude, 2> off{{m[2], m[1]}};
-  const std::array<Amplitude, 2> diagonal{{m[0], m[3]}};
-  three_pass(
-      target, controls, [off](uint64_t bit, Amplitude a) { return mul(off[bit != 0], a); },
-      [diagonal](uint64_t bit, Amplitude a) { return mul(diagonal[bit != 0], a); });
+  PreparedGate gate = prepare(GateKind::Unitary, static_cast<unsigned>(qubits_), target, controls);
+  gate.f = {m[0], m[1], m[2], m[3]};
+  submit(gate);
 }
 
 void DenseSimulator::swap(uint64_t a, uint64_t b) {
-  // A position beyond 63 holds no bit of any index; the plug-in runs such
-  // a pair only as an exchange of a position with itself.
-  const uint64_t bit_a = a < 64 ? uint64_t{1} << a : 0;
-  const uint64_t bit_b = b < 64 ? uint64_t{1} << b : 0;
-  Amplitude *old_list = nullptr, *new_list = nullptr;
-  flip(old_list, new_list);
-  for_each_index(size(), [=](uint64_t i) {
-    // Exchanging two unequal bits flips both of them.
-    const bool differ = ((i & bit_a) != 0) != ((i & bit_b) != 0);
-    new_list[i] = old_list[differ ? i ^ bit_a ^ bit_b : i];
+  // A position beyond the register holds no bit of any index; the plug-in
+  // runs such a pair only as an exchange of a position with itself.
+  if (a == b || a >= qubits_ || b >= qubits_) return;
+  flush();
+  const uint64_t low = std::min(a, b), high = std::max(a, b);
+  const uint64_t bit_a = uint64_t{1} << a, bit_b = uint64_t{1} << b;
+  Amplitude* const list = state_.get();
+  // Only the indices whose two bits differ move, each pair by one task:
+  // bit a set and bit b clear exchanges with bit a clear and bit b set.
+  runtime::parallel_for(size() >> 2, [=](uint64_t begin, uint64_t end) {
+    for (uint64_t j = begin; j < end; ++j) {
+      uint64_t i = ((j >> low) << (low + 1)) | (j & ((uint64_t{1} << low) - 1));
+      i = ((i >> high) << (high + 1)) | (i & ((uint64_t{1} << high) - 1));
+      std::swap(list[i | bit_a], list[i | bit_b]);
+    }
   });
 }
 

@@ -68,8 +68,8 @@ bool DenseSimulator::pown(uint64_t k, std::string_view args) {
   if (!numbers) return false;
   const bitwise::PownCall call{k, bitwise::bit_length(numbers->modulus), numbers->base,
                                numbers->modulus};
-  Amplitude* const target = other();
-  const Amplitude* const source = current();
+  Amplitude* const target = scratch_.get();
+  const Amplitude* const source = state_.get();
   const uint64_t n = size();
 
   // First the winner of every destination: the largest source index + 1,
@@ -96,12 +96,13 @@ bool DenseSimulator::pown(uint64_t k, std::string_view args) {
   // Refused before the pass takes effect: the current list is untouched.
   if (refused.load()) return false;
 
-  Amplitude *old_list = nullptr, *new_list = nullptr;
-  flip(old_list, new_list);
-  for_each_index(n, [old_list, new_list](uint64_t d) {
-    const auto winner = static_cast<uint64_t>(new_list[d].re);
-    new_list[d] = winner == 0 ? Amplitude{0.0, 0.0} : old_list[winner - 1];
+  for_each_index(n, [source, target](uint64_t d) {
+    const auto winner = static_cast<uint64_t>(target[d].re);
+    target[d] = winner == 0 ? Amplitude{0.0, 0.0} : source[winner - 1];
   });
+  // The gathered list becomes the state; the old one is the next call's
+  // destination, which it overwrites whole before reading.
+  std::swap(state_, scratch_);
   return true;
 }
 

@@ -1,6 +1,10 @@
 // The state-vector back end: every one of the 2^n amplitudes of at most 32
-// qubits, in two lists that alternate as source and destination of each
-// pass, so that no pass ever allocates or copies a list.
+// qubits in one list, which every gate updates in place. A second list
+// exists only when the metrics list the pown plug-in, whose scatter needs a
+// destination; both are allocated at construction, so every allocation
+// failure is decided before the run starts. Gates are held in a short queue
+// and applied in cache-sized batches when something reads or reorders the
+// state (see gate_queue.hpp); the bits are those of one gate at a time.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +12,7 @@
 #include <string_view>
 
 #include "fenn/src/dense/amplitude_list.hpp"
+#include "fenn/src/dense/gate_queue.hpp"
 #include "fenn/src/quantum_execution/backend.hpp"
 #include "libplim/src/model.hpp"
 
@@ -19,7 +24,8 @@ class DenseSimulator {
  public:
   static constexpr bool supports_unitary = true;
 
-  // TooManyQubits above 32 qubits and when the lists cannot be allocated;
+  // TooManyQubits above 32 qubits and when the list (and the pown list when
+  // the metrics name the plug-in) cannot be allocated;
   // UnsupportedPlugin for any plug-in name other than "pown". |0...0>.
   static FennResult<DenseSimulator> create(const plim::Metrics& metrics);
 
@@ -37,50 +43,56 @@ class DenseSimulator {
   // UndefinedError when the weights cannot be sampled (NaN or infinite p1);
   // the state is then left as it was.
   FennResult<uint8_t> measure(uint64_t position);
+  // The two halves of a measurement: the weight of outcome 1 (a parallel
+  // sum over the indices whose bit is set, of hypot squared), and the
+  // collapse to an outcome with its scale.
+  double probability_of_one(uint64_t position) const;
+  void collapse(uint64_t position, bool outcome, double scale);
 
   // The pown steps; the name is not read. UnsupportedPlugin outside the
-  // call's contract (see dense_pown.cpp).
+  // call's contract (see dense_pown.cpp). When the metrics did not name the
+  // plug-in, the destination list is allocated here, and TooManyQubits
+  // refuses the call before anything moves when that fails.
   Status plugin(std::string_view name, std::string_view args, Positions targets);
 
   // Every amplitude above 1e-15 in magnitude, in index order.
   plim::DumpData dump(Positions positions) const;
 
-  // Exchanges the qubits at positions a and b (one pass, also when a == b).
+  // Exchanges the qubits at positions a and b in place.
   void swap(uint64_t a, uint64_t b);
 
   uint64_t qubits() const noexcept { return qubits_; }
   uint64_t size() const noexcept { return uint64_t{1} << qubits_; }
-  std::span<const Amplitude> state() const noexcept { return {current(), size()}; }
-  bool a_is_current() const noexcept { return a_is_current_; }
-
- private:
-  DenseSimulator(uint64_t qubits, AmplitudeList a, AmplitudeList b) noexcept
-      : qubits_(qubits), state_a_(std::move(a)), state_b_(std::move(b)) {}
-
-  Amplitude* current() const noexcept { return a_is_current_ ? state_a_.get() : state_b_.get(); }
-  Amplitude* other() const noexcept { return a_is_current_ ? state_b_.get() : state_a_.get(); }
-
-  // Makes the current list the source of a pass and the other one its
-  // destination. Plain pointers rather than a pair to unpack: the passes'
-  // lambdas capture them, and clang before 16 cannot capture structured
-  // bindings.
-  void flip(Amplitude*& old_list, Amplitude*& new_list) noexcept {
-    a_is_current_ = !a_is_current_;
-    old_list = other();
-    new_list = current();
+  // The current state, every queued gate applied.
+  std::span<const Amplitude> state() const {
+    flush();
+    return {state_.get(), size()};
   }
 
-  // The three-pass gates: new[i] = first(i) * old[i ^ T] + second(i) * old[i]
-  // where the controls hold, old[i] elsewhere.
-  template <class First, class Second>
-  void three_pass(uint64_t target, Positions controls, const First& first, const Second& second);
+  // Batching on or off, and its bounds (the benchmark compares both paths;
+  // tests force small bounds). Queued gates are applied first.
+  void set_batching(bool on);
+  bool set_batch_bounds(BatchBounds bounds);
+
+ private:
+  DenseSimulator(uint64_t qubits, AmplitudeList state, AmplitudeList scratch) noexcept
+      : qubits_(qubits),
+        state_(std::move(state)),
+        scratch_(std::move(scratch)),
+        queue_(static_cast<unsigned>(qubits)) {}
+
+  // Queues the gate, or applies it when it cannot wait.
+  void submit(const PreparedGate& gate);
+  // Applies the queued gates. The queue is part of the state, not of what a
+  // const reader sees, so readers flush it too.
+  void flush() const;
 
   bool pown(uint64_t k, std::string_view args);
 
   uint64_t qubits_ = 0;
-  AmplitudeList state_a_;
-  AmplitudeList state_b_;
-  bool a_is_current_ = true;
+  AmplitudeList state_;
+  AmplitudeList scratch_;  // the pown destination; null when pown is not listed
+  mutable GateQueue queue_;
 };
 
 }  // namespace fenn::dense

@@ -15,10 +15,4 @@ void for_each_index(uint64_t size, const Body& body) {
   });
 }
 
-// ctl(i): every control position holds 1 in i.
-struct ControlMask {
-  uint64_t mask = 0;
-  bool operator()(uint64_t i) const noexcept { return (i & mask) == mask; }
-};
-
 }  // namespace fenn::dense

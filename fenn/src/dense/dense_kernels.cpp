@@ -1,0 +1,93 @@
+#include "fenn/src/dense/dense_kernels.hpp"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+
+namespace fenn::dense {
+
+PairLayout::PairLayout(unsigned qubits, uint64_t target, uint64_t controls) {
+  target_bit = uint64_t{1} << target;
+  only_set_half = (controls & target_bit) != 0;
+  control_mask = controls & ~target_bit;
+  const uint64_t positions = control_mask | target_bit;
+  for (unsigned p = 0; p < 64; ++p)
+    if ((positions >> p) & 1) special[special_count++] = static_cast<uint8_t>(p);
+  low = static_cast<unsigned>(__builtin_ctzll(positions));
+  pairs = (uint64_t{1} << qubits) >> special_count;
+}
+
+// The vector types are local to the kernels, which pass only pointers across
+// functions, so the ABI note about them does not concern any call.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
+#define FENN_DENSE_WIDE_PATHS 1
+
+#pragma GCC push_options
+#pragma GCC target("avx512f")
+namespace avx512 {
+#include "fenn/src/dense/dense_kernel_body.inc"
+}  // namespace avx512
+#pragma GCC pop_options
+
+#pragma GCC push_options
+#pragma GCC target("avx2")
+namespace avx2 {
+#include "fenn/src/dense/dense_kernel_body.inc"
+}  // namespace avx2
+#pragma GCC pop_options
+
+#else
+#define FENN_DENSE_WIDE_PATHS 0
+#endif
+
+namespace baseline {
+#include "fenn/src/dense/dense_kernel_body.inc"
+}  // namespace baseline
+
+namespace {
+
+KernelPath detect() noexcept {
+#if FENN_DENSE_WIDE_PATHS
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx512f")) return KernelPath::Avx512;
+  if (__builtin_cpu_supports("avx2")) return KernelPath::Avx2;
+#endif
+  return KernelPath::Baseline;
+}
+
+std::atomic<KernelPath>& active() noexcept {
+  static std::atomic<KernelPath> path{best_kernel_path()};
+  return path;
+}
+
+}  // namespace
+
+KernelPath best_kernel_path() noexcept {
+  static const KernelPath best = detect();
+  return best;
+}
+
+bool kernel_path_available(KernelPath path) noexcept {
+  return static_cast<uint8_t>(path) <= static_cast<uint8_t>(best_kernel_path());
+}
+
+KernelPath active_kernel_path() noexcept { return active().load(std::memory_order_relaxed); }
+
+void set_active_kernel_path(KernelPath path) noexcept {
+  if (kernel_path_available(path)) active().store(path, std::memory_order_relaxed);
+}
+
+void apply_pairs(Amplitude* list, const PreparedGate& gate, uint64_t begin, uint64_t end,
+                 KernelPath path) noexcept {
+  switch (path) {
+#if FENN_DENSE_WIDE_PATHS
+    case KernelPath::Avx512: return avx512::apply(list, gate, begin, end);
+    case KernelPath::Avx2: return avx2::apply(list, gate, begin, end);
+#endif
+    default: return baseline::apply(list, gate, begin, end);
+  }
+}
+
+}  // namespace fenn::dense

@@ -1,0 +1,159 @@
+// The in-place kernels against the rules written out index by index, bit
+// for bit, on every kernel path this processor has.
+#include <string>
+
+#include "fenn/src/dense/dense_kernels.hpp"
+#include "tests/dense/dense_fixture.hpp"
+#include "tests/dense/literal_reference.hpp"
+#include "tests/dense/random_program.hpp"
+
+namespace dense_test {
+namespace {
+
+using fenn::dense::KernelPath;
+
+const char* name_of(KernelPath path) {
+  switch (path) {
+    case KernelPath::Avx512: return "AVX-512";
+    case KernelPath::Avx2: return "AVX2";
+    default: return "baseline";
+  }
+}
+
+std::vector<KernelPath> available_paths() {
+  std::vector<KernelPath> paths;
+  for (KernelPath p : {KernelPath::Baseline, KernelPath::Avx2, KernelPath::Avx512})
+    if (fenn::dense::kernel_path_available(p)) paths.push_back(p);
+  return paths;
+}
+
+// Restores the best path when a test ends.
+struct PathGuard {
+  ~PathGuard() { fenn::dense::set_active_kernel_path(fenn::dense::best_kernel_path()); }
+};
+
+::testing::AssertionResult same_lists(std::span<const Amplitude> got, const std::vector<literal::C>& want) {
+  if (got.size() != want.size()) return ::testing::AssertionFailure() << "sizes differ";
+  for (std::size_t i = 0; i < got.size(); ++i)
+    if (!same_bits(got[i], want[i]))
+      return ::testing::AssertionFailure() << "index " << i << ": (" << got[i].re << ", " << got[i].im
+                                           << ") where the rule gives (" << want[i].re << ", "
+                                           << want[i].im << ")";
+  return ::testing::AssertionSuccess();
+}
+
+TEST(DenseKernels, EveryPathThisProcessorHas) {
+  // The machine's own paths, for the log: a path it lacks is not tested.
+  std::string names;
+  for (KernelPath p : available_paths()) names += std::string(name_of(p)) + " ";
+  RecordProperty("kernel_paths", names);
+  std::printf("kernel paths tested: %s\n", names.c_str());
+  EXPECT_TRUE(fenn::dense::kernel_path_available(KernelPath::Baseline));
+}
+
+// Each gate kind on targets low and high, with and without controls, from
+// one state full of distinct amplitudes, on every path.
+TEST(DenseKernels, EveryGateKindOnEveryPathMatchesTheRule) {
+  PathGuard guard;
+  constexpr unsigned kQubits = 7;
+  std::mt19937_64 rng(11);
+  std::uniform_real_distribution<double> part(-1.0, 1.0);
+  const std::vector<std::vector<uint64_t>> control_sets = {{}, {3}, {0, 5}, {2, 6, 4}};
+  for (KernelPath path : available_paths()) {
+    fenn::dense::set_active_kernel_path(path);
+    for (int kind = 0; kind < 9; ++kind) {
+      for (uint64_t target : {0u, 1u, 2u, 4u, 6u}) {
+        for (const auto& controls : control_sets) {
+          if (std::find(controls.begin(), controls.end(), target) != controls.end()) continue;
+          SCOPED_TRACE(::testing::Message() << name_of(path) << ", kind " << kind << ", target "
+                                            << target << ", " << controls.size() << " controls");
+          DenseSimulator sim = make(kQubits);
+          literal::State expected(kQubits);
+          // A state with distinct parts: a rotation on every qubit.
+          for (unsigned q = 0; q < kQubits; ++q) {
+            const double a = part(rng) * 3;
+            sim.ry(a, q, {});
+            expected.ry(a, q, {});
+            sim.rz(a * 0.7, q, {});
+            expected.rz(a * 0.7, q, {});
+          }
+          Op op;
+          op.kind = static_cast<OpKind>(kind);
+          op.target = target;
+          op.controls = controls;
+          op.angle = part(rng) * 7;
+          for (auto& m : op.matrix) m = {part(rng), part(rng)};
+          apply_gate_op(sim, op);
+          apply_gate_op(expected, op);
+          ASSERT_TRUE(same_lists(sim.state(), expected.list));
+        }
+      }
+    }
+  }
+}
+
+// Random programs of 1 to 14 qubits: every gate kind, controls, the target
+// among its controls, measurements and pown, compared after every step on
+// small registers and at the end on large ones.
+TEST(DenseKernels, RandomProgramsMatchTheRulesBitForBit) {
+  PathGuard guard;
+  for (KernelPath path : available_paths()) {
+    fenn::dense::set_active_kernel_path(path);
+    for (unsigned qubits = 1; qubits <= 14; ++qubits) {
+      for (uint64_t seed = 1; seed <= 2; ++seed) {
+        SCOPED_TRACE(::testing::Message() << name_of(path) << ", " << qubits << " qubits, seed " << seed);
+        std::mt19937_64 rng(seed * 100 + qubits);
+        DenseSimulator sim = make_pown(qubits);
+        literal::State expected(qubits);
+        const int steps = qubits <= 10 ? 150 : 40;
+        for (int step = 0; step < steps; ++step) {
+          const Op op = random_op(rng, qubits, true);
+          switch (op.kind) {
+            case OpKind::Dump: continue;
+            case OpKind::Measure: {
+              const Collapse c =
+                  draw_collapse(expected.probability_of_one(op.target), op.draw);
+              sim.collapse(op.target, c.outcome, c.scale);
+              expected.collapse(op.target, c.outcome, c.scale);
+              break;
+            }
+            case OpKind::Pown: {
+              const std::string args = std::to_string(op.base) + " " + std::to_string(op.modulus);
+              ASSERT_TRUE(sim.plugin("pown", args, op.pown_targets).has_value()) << args;
+              expected.pown(op.pown_targets, op.base, op.modulus);
+              break;
+            }
+            default:
+              apply_gate_op(sim, op);
+              apply_gate_op(expected, op);
+          }
+          if (qubits <= 10) {
+            ASSERT_TRUE(same_lists(sim.state(), expected.list)) << "step " << step;
+          }
+        }
+        ASSERT_TRUE(same_lists(sim.state(), expected.list));
+      }
+    }
+  }
+}
+
+// The measurement's halves: the sum reads the set half and matches the sum
+// in index order where the pool does not split it; the whole measurement
+// then collapses as the drawn outcome says.
+TEST(DenseKernels, MeasurementSumAndCollapse) {
+  DenseSimulator sim = make(6);
+  literal::State expected(6);
+  for (uint64_t q = 0; q < 6; ++q) {
+    sim.ry(0.3 + static_cast<double>(q), q, {});
+    expected.ry(0.3 + static_cast<double>(q), q, {});
+  }
+  EXPECT_EQ(sim.probability_of_one(4), expected.probability_of_one(4));
+  const auto outcome = sim.measure(4);
+  ASSERT_TRUE(outcome.has_value());
+  const double p1 = expected.probability_of_one(4);
+  expected.collapse(4, *outcome == 1, 1.0 / std::sqrt(*outcome == 1 ? p1 : 1.0 - p1));
+  EXPECT_TRUE(same_lists(sim.state(), expected.list));
+}
+
+}  // namespace
+}  // namespace dense_test
