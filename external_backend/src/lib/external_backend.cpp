@@ -8,7 +8,7 @@
 
 #include "external_backend/src/lib/position_array.hpp"
 #include "external_backend/tz_nivra/tz_nivra.h"
-#include "fenn/src/bitwise/pown.hpp"
+#include "fenn/src/quantum_execution/pown_plugin.hpp"
 
 namespace external_backend {
 
@@ -152,19 +152,13 @@ fenn::Status ExternalBackend::exchange(uint64_t a, uint64_t b) {
 
 fenn::Status ExternalBackend::plugin(std::string_view /*name*/, std::string_view args,
                                      fenn::Positions targets) {
-  const auto swaps = fenn::bitwise::derive_swap_list(targets);
-  if (!swaps) return plim::Unexpected{fenn::FennError::UnsupportedPlugin};
-  for (const auto& [a, b] : *swaps)
-    if (const fenn::Status done = exchange(a, b); !done) return done;
-  const auto numbers = fenn::bitwise::parse_pown_args(args);
-  if (!numbers) return plim::Unexpected{fenn::FennError::UnsupportedPlugin};
-  const fenn::Status transformed = status_of(library_errno([&] {
-    ::plugin_pown(environment_, low_bits(targets.size()), numbers->base, numbers->modulus);
-  }));
-  if (!transformed) return transformed;
-  for (const auto& [a, b] : *swaps)
-    if (const fenn::Status done = exchange(a, b); !done) return done;
-  return {};
+  return fenn::run_pown_plugin(
+      args, targets, [this](uint64_t a, uint64_t b) { return exchange(a, b); },
+      [this](const fenn::bitwise::PownCall& call) {
+        return status_of(library_errno([&] {
+          ::plugin_pown(environment_, low_bits(call.k), call.base, call.modulus);
+        }));
+      });
 }
 
 plim::DumpData ExternalBackend::dump(fenn::Positions positions) {

@@ -5,7 +5,7 @@
 // source index wins, as a sequential pass over increasing indices would
 // leave it. A source whose amplitude is zero moves nothing: the map is not
 // one to one, and an empty basis state must not wipe out the amplitude that
-// // a lower source brought (|x>|1> of order finding meets |x>|y> with y > 1).
+// a lower source brought (|x>|1> of order finding meets |x>|y> with y > 1).
 // The call is refused, before the pass, when a basis state that holds
 // amplitude has no image (modulus 0 with x >= 1, an image of 2^k or more, or
 // an index beyond the register); states that hold none never move, so they
@@ -63,11 +63,7 @@ class Destination {
 
 }  // namespace
 
-bool DenseSimulator::pown(uint64_t k, std::string_view args) {
-  const auto numbers = bitwise::parse_pown_args(args);
-  if (!numbers) return false;
-  const bitwise::PownCall call{k, bitwise::bit_length(numbers->modulus), numbers->base,
-                               numbers->modulus};
+bool DenseSimulator::pown(const bitwise::PownCall& call) {
   Amplitude* const target = scratch_.get();
   const Amplitude* const source = state_.get();
   const uint64_t n = size();

@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "fenn/src/bitwise/pown.hpp"
 #include "fenn/src/dense/dense_dump.hpp"
+#include "fenn/src/quantum_execution/pown_plugin.hpp"
 #include "fenn/src/runtime/worker_pool.hpp"
 #include "fenn/src/sampling/sample_outcome.hpp"
 
@@ -13,8 +13,7 @@ static_assert(QuantumExecution<DenseSimulator>);
 
 FennResult<DenseSimulator> DenseSimulator::create(const plim::Metrics& metrics) {
   if (metrics.qubit_simultaneous > kMaxQubits) return plim::Unexpected{FennError::TooManyQubits};
-  for (const std::string& name : metrics.plugins)
-    if (name != "pown") return plim::Unexpected{FennError::UnsupportedPlugin};
+  if (!only_pown_listed(metrics.plugins)) return plim::Unexpected{FennError::UnsupportedPlugin};
   const uint64_t size = uint64_t{1} << metrics.qubit_simultaneous;
   // The pown scatter needs a destination list; nothing else does.
   const bool with_pown = !metrics.plugins.empty();
@@ -83,15 +82,19 @@ Status DenseSimulator::plugin(std::string_view /*name*/, std::string_view args, 
     if (!scratch_) return plim::Unexpected{FennError::TooManyQubits};
   }
   flush();
-  const auto swaps = bitwise::derive_swap_list(targets);
-  if (!swaps) return plim::Unexpected{FennError::UnsupportedPlugin};
   // Targets are positions of this register, so a pair that names a
   // position beyond it (k > n with repeated targets) always exchanges that
   // position with itself.
-  for (const auto& [a, b] : *swaps) swap(a, b);
-  if (!pown(targets.size(), args)) return plim::Unexpected{FennError::UnsupportedPlugin};
-  for (const auto& [a, b] : *swaps) swap(a, b);
-  return {};
+  return run_pown_plugin(
+      args, targets,
+      [this](uint64_t a, uint64_t b) -> Status {
+        swap(a, b);
+        return {};
+      },
+      [this](const bitwise::PownCall& call) -> Status {
+        if (!pown(call)) return plim::Unexpected{FennError::UnsupportedPlugin};
+        return {};
+      });
 }
 
 }  // namespace fenn::dense

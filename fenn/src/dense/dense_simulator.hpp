@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "fenn/src/dense/amplitude_list.hpp"
+#include "fenn/src/bitwise/pown.hpp"
 #include "fenn/src/dense/gate_queue.hpp"
 #include "fenn/src/quantum_execution/backend.hpp"
 #include "libplim/src/model.hpp"
@@ -87,7 +88,7 @@ class DenseSimulator {
   // const reader sees, so readers flush it too.
   void flush() const;
 
-  bool pown(uint64_t k, std::string_view args);
+  bool pown(const bitwise::PownCall& call);
 
   uint64_t qubits_ = 0;
   AmplitudeList state_;

@@ -5,7 +5,7 @@ namespace fenn::sparse {
 
 namespace {
 
-// The double nearest to 1/sqrt(2); 1.0 / std::sqrt(2.0) is one ulp lower.
+// The pauli_y factors for a set and a clear target bit.
 constexpr Amplitude kPlusI{0.0, 1.0};
 constexpr Amplitude kMinusI{-0.0, -1.0};
 

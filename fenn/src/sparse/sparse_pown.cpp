@@ -7,7 +7,7 @@
 #include <boost/unordered/unordered_flat_map.hpp>
 #include <boost/unordered/unordered_flat_set.hpp>
 
-#include "fenn/src/bitwise/pown.hpp"
+#include "fenn/src/quantum_execution/pown_plugin.hpp"
 #include "fenn/src/sparse/sparse_simulator.hpp"
 
 namespace fenn::sparse {
@@ -66,19 +66,17 @@ bool pown_pass(State& state, const bitwise::PownCall& call, uint64_t qubits) {
 Status SparseSimulator::plugin(std::string_view /*name*/, std::string_view args,
                                Positions targets) {
   try {
-    const auto swaps = bitwise::derive_swap_list(targets);
-    if (!swaps) return plim::Unexpected{FennError::UnsupportedPlugin};
-    for (const auto& [p, q] : *swaps) swap(p, q);
-
-    const auto numbers = bitwise::parse_pown_args(args);
-    if (!numbers) return plim::Unexpected{FennError::UnsupportedPlugin};
-    const bitwise::PownCall call{targets.size(), bitwise::bit_length(numbers->modulus),
-                                 numbers->base, numbers->modulus};
-    const bool moved = visit([&](auto& state) { return pown_pass(state, call, qubits_); });
-    if (!moved) return plim::Unexpected{FennError::UnsupportedPlugin};
-
-    for (const auto& [p, q] : *swaps) swap(p, q);
-    return {};
+    return run_pown_plugin(
+        args, targets,
+        [this](uint64_t p, uint64_t q) -> Status {
+          swap(p, q);
+          return {};
+        },
+        [this](const bitwise::PownCall& call) -> Status {
+          const bool moved = visit([&](auto& state) { return pown_pass(state, call, qubits_); });
+          if (!moved) return plim::Unexpected{FennError::UnsupportedPlugin};
+          return {};
+        });
   } catch (const std::bad_alloc&) {
     return plim::Unexpected{FennError::UndefinedError};
   }

@@ -3,6 +3,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "fenn/src/quantum_execution/pown_plugin.hpp"
 #include "fenn/src/runtime/memory_budget.hpp"
 #include "fenn/src/runtime/thread_rng.hpp"
 
@@ -33,8 +34,7 @@ State make_state_for(uint64_t words) {
 }  // namespace
 
 FennResult<SparseSimulator> SparseSimulator::create(const plim::Metrics& metrics) {
-  for (const std::string& name : metrics.plugins)
-    if (name != "pown") return plim::Unexpected{FennError::UnsupportedPlugin};
+  if (!only_pown_listed(metrics.plugins)) return plim::Unexpected{FennError::UnsupportedPlugin};
   const uint64_t qubits = metrics.qubit_simultaneous;
   const uint64_t words = qubits / 64 + 1;
   // Keys are sized from the metrics: the zero key is built, stored in the
