@@ -160,7 +160,6 @@ class Reader {
   explicit Reader(std::span<const uint8_t> input) noexcept
       : p_(input.data()), end_(input.data() + input.size()) {}
 
-  const uint8_t* position() const noexcept { return p_; }
   std::size_t remaining() const noexcept { return static_cast<std::size_t>(end_ - p_); }
 
   // Checks once that `count` bytes follow; the unchecked loads below may then
