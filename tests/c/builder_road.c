@@ -7,15 +7,8 @@
 
 #include "plim.h"
 
-static int failures = 0;
+#include "check.h"
 
-#define CHECK(condition)                                              \
-  do {                                                                \
-    if (!(condition)) {                                               \
-      fprintf(stderr, "%s:%d: %s\n", __FILE__, __LINE__, #condition); \
-      ++failures;                                                     \
-    }                                                                 \
-  } while (0)
 
 #define CHECK_CODE(call, expected) CHECK((call) == (expected))
 
@@ -178,6 +171,5 @@ int main(void) {
   CHECK_CODE(plim_label_delete(join), PLIM_SUCCESS);
   CHECK_CODE(plim_dump_delete(state), PLIM_SUCCESS);
 
-  if (failures != 0) fprintf(stderr, "%d check(s) failed\n", failures);
-  return failures == 0 ? 0 : 1;
+  return check_summary();
 }

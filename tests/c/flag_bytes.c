@@ -8,15 +8,8 @@
 #include "fenn.h"
 #include "plim.h"
 
-static int failures = 0;
+#include "check.h"
 
-#define CHECK(condition)                                              \
-  do {                                                                \
-    if (!(condition)) {                                               \
-      fprintf(stderr, "%s:%d: %s\n", __FILE__, __LINE__, #condition); \
-      ++failures;                                                     \
-    }                                                                 \
-  } while (0)
 
 typedef int (*FeaturesNew)(unsigned char, unsigned char, unsigned char, unsigned char,
                            unsigned char, unsigned char, unsigned char, Features**);
@@ -194,9 +187,5 @@ int main(void) {
   each_flag_byte_counts_as_set_unless_zero();
   each_dirty_byte_counts_as_set_unless_zero();
   bin_holds_normalised_dirty_bytes();
-  if (failures != 0) {
-    fprintf(stderr, "%d check(s) failed\n", failures);
-    return 1;
-  }
-  return 0;
+  return check_summary();
 }

@@ -10,16 +10,8 @@
 #include "plim.h"
 #include "tessor_nivra.h"
 
-static int failures = 0;
+#include "check.h"
 
-#define CHECK(condition)                                                  \
-  do {                                                                    \
-    if (!(condition)) {                                                   \
-      fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__,     \
-              #condition);                                                \
-      ++failures;                                                         \
-    }                                                                     \
-  } while (0)
 
 #define CALL(expression) CHECK((expression) == 0)
 
@@ -173,10 +165,6 @@ int main(void) {
     in_place_road(backends[b]);
   }
   refusals();
-  if (failures != 0) {
-    fprintf(stderr, "%d checks failed\n", failures);
-    return 1;
-  }
-  printf("run road: all checks passed\n");
-  return 0;
+  if (failures == 0) printf("run road: all checks passed\n");
+  return check_summary();
 }
