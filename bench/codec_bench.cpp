@@ -79,7 +79,10 @@ ResultData large_result() {
     Vector vector;
     const std::size_t states = std::size_t{1} << 18;
     for (std::size_t s = 0; s < states; ++s) {
-      vector.basis_states.push_back(d == 3 ? BasisState{random() & 3, random()} : BasisState{s});
+      const uint64_t one_word[] = {s};
+      const uint64_t two_words[] = {random() & 3, random()};
+      vector.basis_states.push_back(d == 3 ? BasisStates::State(two_words)
+                                           : BasisStates::State(one_word));
       vector.amplitudes_real.push_back(amplitude(random));
       vector.amplitudes_imag.push_back(amplitude(random));
     }

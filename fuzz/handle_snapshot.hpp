@@ -44,7 +44,7 @@ inline std::optional<plim::DumpData> read_dump(::Dump* dump) {
   FUZZ_CHECK(type >= 0 && type <= 2);
   std::size_t states = 0;
   FUZZ_CHECK(plim_dump_states_size(dump, &states) == 0);
-  std::vector<plim::BasisState> basis_states;
+  plim::BasisStates basis_states;
   for (std::size_t i = 0; i < states; ++i) {
     const uint64_t* words = nullptr;
     std::size_t size = 0;

@@ -3,12 +3,19 @@
 // a variant's index() is the number that every encoding writes for it.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <compare>
+#include <cstddef>
 #include <cstdint>
+#include <initializer_list>
+#include <iterator>
 #include <optional>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -145,22 +152,126 @@ struct Metrics {
 
 // ------------------------------------------------------------------- DumpData
 
-// Words of one basis state, most significant word first.
-using BasisState = std::vector<uint64_t>;
+// The basis states of one dump, stored flat: the words of every state back
+// to back, each state most significant word first. Producers give every
+// state of a dump the same number of words, so state i is the `width` words
+// from i * width on, and a whole dump costs one allocation. A decoded dump may
+// mix widths (readers take it unchanged); only then is a table of where each
+// state starts kept beside the words.
+class BasisStates {
+ public:
+  using State = std::span<const uint64_t>;
+
+  BasisStates() = default;
+  // `count` states of `width` words each, from `words` (count * width words).
+  BasisStates(std::size_t count, std::size_t width, std::vector<uint64_t> words)
+      : words_(std::move(words)), count_(count), width_(width) {}
+  BasisStates(std::initializer_list<std::initializer_list<uint64_t>> states) {
+    for (const auto& state : states) push_back(State(state.begin(), state.size()));
+  }
+
+  std::size_t size() const noexcept { return count_; }
+  bool empty() const noexcept { return count_ == 0; }
+  // Every word of every state, in state order.
+  const std::vector<uint64_t>& words() const noexcept { return words_; }
+  // Whether all states have width() words.
+  bool uniform() const noexcept { return starts_.empty(); }
+  std::size_t width() const noexcept { return width_; }
+
+  State operator[](std::size_t i) const noexcept {
+    if (uniform()) return State(words_.data() + i * width_, width_);
+    return State(words_.data() + starts_[i], starts_[i + 1] - starts_[i]);
+  }
+
+  void reserve(std::size_t states, std::size_t words) {
+    words_.reserve(words);
+    if (!uniform()) starts_.reserve(states + 1);
+  }
+
+  // Adds a state of `width` words and returns where its words go (zeroed).
+  uint64_t* add_state(std::size_t width) {
+    if (count_ == 0 && uniform()) width_ = width;
+    if (uniform() && width != width_) {
+      // The first state of another width: from here on each start is kept.
+      starts_.reserve(count_ + 2);
+      for (std::size_t i = 0; i <= count_; ++i) starts_.push_back(i * width_);
+    }
+    words_.resize(words_.size() + width);
+    if (!uniform()) starts_.push_back(words_.size());
+    ++count_;
+    return words_.data() + words_.size() - width;
+  }
+
+  void push_back(State state) {
+    uint64_t* words = add_state(state.size());
+    std::copy(state.begin(), state.end(), words);
+  }
+
+  class const_iterator {
+   public:
+    using iterator_category = std::random_access_iterator_tag;
+    using value_type = State;
+    using difference_type = std::ptrdiff_t;
+    using pointer = void;
+    using reference = State;
+
+    const_iterator() = default;
+    const_iterator(const BasisStates* states, std::size_t i) noexcept : states_(states), i_(i) {}
+    State operator*() const noexcept { return (*states_)[i_]; }
+    State operator[](difference_type n) const noexcept { return (*states_)[i_ + n]; }
+    const_iterator& operator++() noexcept { ++i_; return *this; }
+    const_iterator operator++(int) noexcept { return {states_, i_++}; }
+    const_iterator& operator--() noexcept { --i_; return *this; }
+    const_iterator operator--(int) noexcept { return {states_, i_--}; }
+    const_iterator& operator+=(difference_type n) noexcept { i_ += n; return *this; }
+    const_iterator& operator-=(difference_type n) noexcept { i_ -= n; return *this; }
+    friend const_iterator operator+(const_iterator it, difference_type n) noexcept { return it += n; }
+    friend const_iterator operator+(difference_type n, const_iterator it) noexcept { return it += n; }
+    friend const_iterator operator-(const_iterator it, difference_type n) noexcept { return it -= n; }
+    friend difference_type operator-(const_iterator a, const_iterator b) noexcept {
+      return static_cast<difference_type>(a.i_) - static_cast<difference_type>(b.i_);
+    }
+    friend bool operator==(const_iterator a, const_iterator b) noexcept { return a.i_ == b.i_; }
+    friend auto operator<=>(const_iterator a, const_iterator b) noexcept { return a.i_ <=> b.i_; }
+
+   private:
+    const BasisStates* states_ = nullptr;
+    std::size_t i_ = 0;
+  };
+  using iterator = const_iterator;
+
+  const_iterator begin() const noexcept { return {this, 0}; }
+  const_iterator end() const noexcept { return {this, count_}; }
+
+  // Equal when they hold the same states, however each one is stored.
+  friend bool operator==(const BasisStates& a, const BasisStates& b) noexcept {
+    if (a.count_ != b.count_ || a.words_ != b.words_) return false;
+    if (a.uniform() && b.uniform()) return a.count_ == 0 || a.width_ == b.width_;
+    for (std::size_t i = 0; i < a.count_; ++i)
+      if (a[i].size() != b[i].size()) return false;
+    return true;
+  }
+
+ private:
+  std::vector<uint64_t> words_;
+  std::size_t count_ = 0;
+  std::size_t width_ = 0;            // words of every state while uniform()
+  std::vector<std::size_t> starts_;  // count_ + 1 starts once widths differ
+};
 
 struct Vector {
-  std::vector<BasisState> basis_states;
+  BasisStates basis_states;
   std::vector<double> amplitudes_real;
   std::vector<double> amplitudes_imag;
   friend bool operator==(const Vector&, const Vector&) = default;
 };
 struct Probability {
-  std::vector<BasisState> basis_states;
+  BasisStates basis_states;
   std::vector<double> probabilities;
   friend bool operator==(const Probability&, const Probability&) = default;
 };
 struct Shots {
-  std::vector<BasisState> basis_states;
+  BasisStates basis_states;
   std::vector<uint32_t> count;
   uint64_t total = 0;
   friend bool operator==(const Shots&, const Shots&) = default;

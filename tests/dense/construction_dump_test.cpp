@@ -72,14 +72,14 @@ TEST(DenseDump, MoreThan64PositionsTakeSeveralWords) {
   Positions first_set(65, 1);
   first_set.front() = 0;
   EXPECT_EQ(vector_of(sim.dump(first_set)).basis_states,
-            (std::vector<plim::BasisState>{{1, 0}}));
+            (plim::BasisStates{{1, 0}}));
   Positions last_set(65, 1);
   last_set.back() = 0;
   EXPECT_EQ(vector_of(sim.dump(last_set)).basis_states,
-            (std::vector<plim::BasisState>{{0, 1}}));
+            (plim::BasisStates{{0, 1}}));
   Positions all_set(128, 0);
   EXPECT_EQ(vector_of(sim.dump(all_set)).basis_states,
-            (std::vector<plim::BasisState>{{~uint64_t{0}, ~uint64_t{0}}}));
+            (plim::BasisStates{{~uint64_t{0}, ~uint64_t{0}}}));
 }
 
 TEST(DenseDump, ThresholdAndNaNLeaveAmplitudesOut) {
@@ -108,7 +108,7 @@ TEST(DenseDump, LeavesTheStateAlone) {
   sim.hadamard(1, {});
   const auto before = amplitudes(sim);
   const auto dumped = vector_of(sim.dump(Positions{2, 1, 0}));
-  EXPECT_EQ(dumped.basis_states, (std::vector<plim::BasisState>{{0}, {2}}));
+  EXPECT_EQ(dumped.basis_states, (plim::BasisStates{{0}, {2}}));
   EXPECT_EQ(amplitudes(sim), before);
 }
 

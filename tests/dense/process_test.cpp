@@ -20,7 +20,7 @@ TEST(DenseProcess, BellPairMeasuresEqualBits) {
     const int64_t value = measured->value->value();
     EXPECT_TRUE(value == 0 || value == 3) << value;
     const auto& state = std::get<plim::Vector>(dumped->value->value());
-    EXPECT_EQ(state.basis_states, (std::vector<plim::BasisState>{{0}, {3}}));
+    EXPECT_EQ(state.basis_states, (plim::BasisStates{{0}, {3}}));
     EXPECT_EQ(state.amplitudes_real, (std::vector<double>{0.7071067811865476, 0.7071067811865476}));
     EXPECT_TRUE(built.process().exec_time.has_value());
   }

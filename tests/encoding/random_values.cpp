@@ -118,8 +118,8 @@ Metrics RandomValues::metrics() {
 
 DumpData RandomValues::dump() {
   // Basis states of zero to three words, lists whose lengths need not agree.
-  std::vector<BasisState> states(below(5));
-  for (BasisState& state : states) state = numbers(3);
+  BasisStates states;
+  for (uint64_t i = below(5); i > 0; --i) states.push_back(numbers(3));
   auto reals = [&] {
     std::vector<double> values(below(5));
     for (double& value : values) value = real();

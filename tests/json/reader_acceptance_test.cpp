@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <optional>
 #include <string>
+#include <variant>
 
 #include "json/json_readers.hpp"
 
@@ -223,6 +226,68 @@ TEST(JsonReaderAccepts, NumbersForDoublesAsTheNearestDouble) {
     ASSERT_TRUE(decoded.has_value()) << decoded.error().description;
     EXPECT_EQ(*decoded, c.expected);
     EXPECT_EQ(std::signbit(*decoded), std::signbit(c.expected));
+  }
+}
+
+// The writer's null for a value that is not finite reads back wherever a
+// double stands, as a quiet NaN.
+TEST(JsonReaderAccepts, NullForADoubleAsNotANumber) {
+  struct Case {
+    const char* name;
+    std::function<std::optional<double>()> read;
+  };
+  auto angle = [](const char* text) -> std::optional<double> {
+    const auto gate = read_text<QuantumGate>(text, read_gate_json);
+    if (!gate) return std::nullopt;
+    return std::visit(
+        [](const auto& g) -> std::optional<double> {
+          if constexpr (requires { g.angle; }) return g.angle;
+          else return std::nullopt;
+        },
+        *gate);
+  };
+  auto result = [](const char* dump, const char* exec_time) {
+    return read_result_json(bytes(std::string(R"({"future":[0],"dump":[)") + dump +
+                                  R"(],"exec_time":)" + exec_time + "}"));
+  };
+  const Case cases[] = {
+      {"Phase", [&] { return angle(R"({"Phase":null})"); }},
+      {"RX", [&] { return angle(R"({"RX":null})"); }},
+      {"RY", [&] { return angle(R"({ "RY" : null })"); }},
+      {"RZ", [&] { return angle(R"({"RZ":null})"); }},
+      {"Unitary entry",
+       [&]() -> std::optional<double> {
+         const auto gate =
+             read_text<QuantumGate>(R"({"Unitary":[[[1,0],[0,0]],[[0,null],[1,0]]]})", read_gate_json);
+         if (!gate) return std::nullopt;
+         return std::get<Unitary>(*gate).matrix[2].im;
+       }},
+      {"amplitude",
+       [&]() -> std::optional<double> {
+         const auto read =
+             result(R"({"Vector":{"basis_states":[[3]],"amplitudes_real":[null],"amplitudes_imag":[0]}})",
+                    "0.5");
+         if (!read) return std::nullopt;
+         return std::get<Vector>(read->dump[0]).amplitudes_real[0];
+       }},
+      {"probability",
+       [&]() -> std::optional<double> {
+         const auto read = result(R"({"Probability":[[[3]],[0.5,null]]})", "0.5");
+         if (!read) return std::nullopt;
+         return std::get<Probability>(read->dump[0]).probabilities[1];
+       }},
+      {"exec_time",
+       [&]() -> std::optional<double> {
+         const auto read = result("", "null");
+         if (!read) return std::nullopt;
+         return read->exec_time;
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::optional<double> value = c.read();
+    ASSERT_TRUE(value.has_value());
+    EXPECT_TRUE(std::isnan(*value));
   }
 }
 

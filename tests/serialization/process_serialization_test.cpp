@@ -225,7 +225,7 @@ TEST_F(ProcessSerialization, UndecodableResultLeavesTheProcessAlone) {
   std::vector<uint8_t> cut = bin_result({{0, 9}, {}, 3.0});
   cut.pop_back();
   const std::string junk = R"({"future":[0,9],"dump":[],"exec_time":3.0}x)";
-  const std::string null_time = R"({"future":[0,9],"dump":[],"exec_time":null})";
+  const std::string null_future = R"({"future":[0,null],"dump":[],"exec_time":3.0})";
   // Complete but for one unknown key whose text is not UTF-8.
   const std::string valid_head = R"({"future":[0,9],"dump":[],"exec_time":3.0,")";
   std::vector<uint8_t> not_utf8(valid_head.begin(), valid_head.end());
@@ -233,7 +233,7 @@ TEST_F(ProcessSerialization, UndecodableResultLeavesTheProcessAlone) {
   const Case cases[] = {
       {"BIN one byte short", cut, kBin},
       {"JSON trailing junk", {junk.begin(), junk.end()}, kJson},
-      {"JSON null exec_time", {null_time.begin(), null_time.end()}, kJson},
+      {"JSON null future value", {null_future.begin(), null_future.end()}, kJson},
       {"JSON not UTF-8", not_utf8, kJson},
   };
   for (const Case& c : cases) {

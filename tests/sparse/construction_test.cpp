@@ -40,7 +40,7 @@ TEST(SparseConstruction, DumpRightAfterConstruction) {
     const auto data = simulator.dump(c.positions);
     const auto& vector = as_vector(data);
     ASSERT_EQ(vector.basis_states.size(), 1u);
-    EXPECT_EQ(vector.basis_states[0], Words(c.words, 0));
+    EXPECT_EQ(vector.basis_states, plim::BasisStates(1, c.words, Words(c.words, 0)));
     EXPECT_EQ(vector.amplitudes_real, std::vector<double>{1.0});
     EXPECT_EQ(vector.amplitudes_imag, std::vector<double>{0.0});
     EXPECT_FALSE(std::signbit(vector.amplitudes_imag[0]));

@@ -11,12 +11,15 @@
 #include <map>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "libplim/src/model.hpp"
 
 namespace support {
 
-using Entries = std::map<plim::BasisState, plim::Complex>;
+// A basis state's words, most significant first.
+using Words = std::vector<uint64_t>;
+using Entries = std::map<Words, plim::Complex>;
 // One-word basis states, with amplitudes for arithmetic.
 using Amplitudes = std::map<uint64_t, std::complex<double>>;
 
@@ -30,9 +33,10 @@ inline Entries dump_entries(const plim::DumpData& data) {
   }
   for (std::size_t i = 0; i < vector->basis_states.size(); ++i) {
     const plim::Complex amplitude{vector->amplitudes_real[i], vector->amplitudes_imag[i]};
-    if (!entries.emplace(vector->basis_states[i], amplitude).second)
-      ADD_FAILURE() << "basis state " << ::testing::PrintToString(vector->basis_states[i])
-                    << " listed twice";
+    const plim::BasisStates::State state = vector->basis_states[i];
+    const Words words(state.begin(), state.end());
+    if (!entries.emplace(words, amplitude).second)
+      ADD_FAILURE() << "basis state " << ::testing::PrintToString(words) << " listed twice";
   }
   return entries;
 }

@@ -4,6 +4,7 @@
 #include <exception>
 #include <new>
 #include <utility>
+#include <vector>
 
 #include "external_backend/src/lib/position_array.hpp"
 #include "external_backend/tz_nivra/tz_nivra.h"
@@ -170,15 +171,17 @@ plim::DumpData ExternalBackend::dump(fenn::Positions positions) {
   // A negative count is outside what the library promises: no records.
   const std::size_t size = count > 0 ? static_cast<std::size_t>(count) : 0;
 
+  // One word per basis state.
+  std::vector<uint64_t> words(size);
   plim::Vector vector;
-  vector.basis_states.reserve(size);
   vector.amplitudes_real.reserve(size);
   vector.amplitudes_imag.reserve(size);
   for (std::size_t i = 0; i < size; ++i) {
-    vector.basis_states.push_back(plim::BasisState{records[i].basis_state});
+    words[i] = records[i].basis_state;
     vector.amplitudes_real.push_back(records[i].real);
     vector.amplitudes_imag.push_back(records[i].imag);
   }
+  vector.basis_states = plim::BasisStates(size, 1, std::move(words));
   return vector;
 }
 

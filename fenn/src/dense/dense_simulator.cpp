@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "fenn/src/dense/dense_dump.hpp"
 #include "fenn/src/quantum_execution/pown_plugin.hpp"
 #include "fenn/src/runtime/worker_pool.hpp"
 #include "fenn/src/sampling/sample_outcome.hpp"
@@ -9,24 +10,6 @@
 namespace fenn::dense {
 
 static_assert(QuantumExecution<DenseSimulator>);
-
-namespace {
-
-constexpr double kDumpThreshold = 1e-15;
-
-// Bit k of the packed state is bit positions[m-1-k] of i; past 64 positions
-// the words follow the sparse simulator's layout, most significant first.
-plim::BasisState pack_positions(uint64_t i, Positions positions) {
-  const uint64_t m = positions.size();
-  plim::BasisState words(m <= 64 ? 1 : (m + 63) / 64, 0);
-  for (uint64_t k = 0; k < m; ++k) {
-    const uint64_t bit = (i >> positions[m - 1 - k]) & 1;
-    words[words.size() - 1 - k / 64] |= bit << (k % 64);
-  }
-  return words;
-}
-
-}  // namespace
 
 FennResult<DenseSimulator> DenseSimulator::create(const plim::Metrics& metrics) {
   if (metrics.qubit_simultaneous > kMaxQubits) return plim::Unexpected{FennError::TooManyQubits};
@@ -87,17 +70,7 @@ FennResult<uint8_t> DenseSimulator::measure(uint64_t position) {
 }
 
 plim::DumpData DenseSimulator::dump(Positions positions) const {
-  flush();
-  const Amplitude* state = state_.get();
-  plim::Vector vector;
-  for (uint64_t i = 0; i < size(); ++i) {
-    // A NaN magnitude fails the comparison and is left out too.
-    if (!(magnitude(state[i]) > kDumpThreshold)) continue;
-    vector.basis_states.push_back(pack_positions(i, positions));
-    vector.amplitudes_real.push_back(state[i].re);
-    vector.amplitudes_imag.push_back(state[i].im);
-  }
-  return vector;
+  return dump_amplitudes(state(), positions);
 }
 
 Status DenseSimulator::plugin(std::string_view /*name*/, std::string_view args, Positions targets) {

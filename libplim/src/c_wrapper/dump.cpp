@@ -1,6 +1,7 @@
 // Readers and destructor of the dump handle. The lists are lent in place from
 // the cell's current value; nothing is copied.
 #include <cstddef>
+#include <span>
 #include <variant>
 #include <vector>
 
@@ -13,15 +14,15 @@ namespace {
 constexpr int kSuccess = 0;
 const int kNotAvailable = plim::to_int(plim::PlimError::DataNotAvailable);
 
-// An empty vector may hold no storage at all; the host still gets an
+// An empty list may hold no storage at all; the host still gets an
 // address, from which it reads nothing.
 template <class T>
-const T* lend(const std::vector<T>& list) {
+const T* lend(std::span<const T> list) {
   static const T nothing{};
   return list.empty() ? &nothing : list.data();
 }
 
-const std::vector<plim::BasisState>& basis_states(const plim::DumpData& data) {
+const plim::BasisStates& basis_states(const plim::DumpData& data) {
   return std::visit([](const auto& payload) -> const auto& { return payload.basis_states; }, data);
 }
 
@@ -33,7 +34,7 @@ int lend_field(const Dump* dump, std::vector<T> V::*field, const T** out, size_t
   const V* payload = cell ? std::get_if<V>(&*cell) : nullptr;
   if (payload == nullptr) return kNotAvailable;
   const std::vector<T>& list = payload->*field;
-  *out = lend(list);
+  *out = lend(std::span<const T>(list));
   *size = list.size();
   return kSuccess;
 }
@@ -71,8 +72,9 @@ extern "C" int plim_dump_state(Dump* dump, size_t index, const uint64_t** state,
   const auto& states = basis_states(*cell);
   // Outside the contract; answered as a state that is not there.
   if (index >= states.size()) return kNotAvailable;
-  *state = lend(states[index]);
-  *size = states[index].size();
+  const plim::BasisStates::State words = states[index];
+  *state = lend(words);
+  *size = words.size();
   return kSuccess;
 }
 

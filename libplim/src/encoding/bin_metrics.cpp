@@ -7,19 +7,10 @@
 
 namespace plim::encoding {
 
-// Five counts, the timeout tag, the name count and the ready byte.
-static constexpr std::size_t kMetricsFixedBytes = 5 * 8 + 1 + 8 + 1;
+namespace {
 
-std::size_t metrics_bin_size(const Metrics& metrics) {
-  std::size_t size = kMetricsFixedBytes + (metrics.timeout ? 8 : 0);
-  for (const std::string& name : metrics.plugins) size += 8 + name.size();
-  return size;
-}
-
-ByteBuffer write_metrics_bin(const Metrics& metrics) {
-  const std::size_t size = metrics_bin_size(metrics);
-  ByteBuffer out(size);
-  bin::Writer w(out.append_uninitialized(size));
+template <class Out>
+void write_metrics_fields(const Metrics& metrics, Out& w) noexcept {
   w.u64(metrics.qubit_simultaneous);
   w.u64(metrics.qubit_count);
   w.u64(metrics.future_count);
@@ -30,7 +21,21 @@ ByteBuffer write_metrics_bin(const Metrics& metrics) {
   w.u64(metrics.plugins.size());
   for (const std::string& name : metrics.plugins) w.string(name);
   w.boolean(metrics.ready);
-  return out;
+}
+
+}  // namespace
+
+// One walk sizes and writes.
+constexpr auto kMetricsWalk = [](const Metrics& value, auto& w) {
+  write_metrics_fields(value, w);
+};
+
+std::size_t metrics_bin_size(const Metrics& metrics) {
+  return bin::counted_size(metrics, kMetricsWalk);
+}
+
+ByteBuffer write_metrics_bin(const Metrics& metrics) {
+  return bin::write_exact(metrics, kMetricsWalk);
 }
 
 Decoded<Metrics> read_metrics_bin(std::span<const uint8_t> input) {

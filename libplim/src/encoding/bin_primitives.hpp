@@ -1,5 +1,5 @@
-// The fixed-width pieces of the BIN form: a writer that fills room reserved
-// at the exact size, and a reader over the caller's bytes that checks each
+// The fixed-width pieces of the BIN form: a counter and a writer that the
+// writers walk alike, and a reader over the caller's bytes that checks each
 // field's length once before it loads the field.
 #pragma once
 
@@ -7,12 +7,14 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <variant>
 #include <vector>
 
 #include "libplim/src/byte_buffer.hpp"
@@ -40,15 +42,50 @@ inline T to_little_endian(T value) noexcept {
   }
 }
 
-// Writes into room that the caller reserved at the exact size; it never checks
-// bounds, so the size functions must agree with it byte for byte.
+// The number of T among the alternatives of the variant V: the index that
+// the BIN form writes for it. Readers and writers name variants by type
+// through it, so the model's declaration order is the one table of numbers.
+template <class V, class T, std::size_t I = 0>
+consteval uint32_t index_of() {
+  static_assert(I < std::variant_size_v<V>, "not an alternative");
+  if constexpr (std::is_same_v<std::variant_alternative_t<I, V>, T>)
+    return static_cast<uint32_t>(I);
+  else
+    return index_of<V, T, I + 1>();
+}
+
+// The writers are templates over their output, which is one of these two:
+// Counter adds up what a walk would write, Writer writes it. Sizing a value
+// and writing it are one walk over it, so they cannot disagree.
+class Counter {
+ public:
+  std::size_t size() const noexcept { return size_; }
+
+  void u8(uint8_t) noexcept { size_ += 1; }
+  void boolean(bool) noexcept { size_ += 1; }
+  void u32(uint32_t) noexcept { size_ += 4; }
+  void u64(uint64_t) noexcept { size_ += 8; }
+  void i64(int64_t) noexcept { size_ += 8; }
+  void f64(double) noexcept { size_ += 8; }
+  void string(std::string_view text) noexcept { size_ += kWord + text.size(); }
+  template <class T>
+  void list(std::span<const T> values) noexcept {
+    size_ += kWord + values.size_bytes();
+  }
+
+ private:
+  std::size_t size_ = 0;
+};
+
+// Fills room of a size that a Counter walk gave; a write past its end is a
+// fault of the walk and stops the process rather than corrupt memory.
 class Writer {
  public:
-  explicit Writer(uint8_t* start) noexcept : p_(start) {}
+  Writer(uint8_t* start, std::size_t size) noexcept : p_(start), end_(start + size) {}
 
-  uint8_t* position() const noexcept { return p_; }
+  bool full() const noexcept { return p_ == end_; }
 
-  void u8(uint8_t value) noexcept { *p_++ = value; }
+  void u8(uint8_t value) noexcept { put(value); }
   void boolean(bool value) noexcept { u8(value ? 1 : 0); }
   void u32(uint32_t value) noexcept { put(value); }
   void u64(uint64_t value) noexcept { put(value); }
@@ -75,16 +112,36 @@ class Writer {
   template <class T>
   void put(T value) noexcept {
     value = to_little_endian(value);
-    std::memcpy(p_, &value, sizeof value);
-    p_ += sizeof value;
+    raw(&value, sizeof value);
   }
   void raw(const void* bytes, std::size_t count) noexcept {
+    if (static_cast<std::size_t>(end_ - p_) < count) std::abort();
     if (count != 0) std::memcpy(p_, bytes, count);
     p_ += count;
   }
 
   uint8_t* p_;
+  uint8_t* end_;
 };
+
+// The BIN size of `value`: what a walk of `write` over it adds up.
+template <class T, class Write>
+std::size_t counted_size(const T& value, Write write) {
+  Counter counter;
+  write(value, counter);
+  return counter.size();
+}
+
+// Counts `value` with `write`, allocates exactly that once, and writes it.
+template <class T, class Write>
+ByteBuffer write_exact(const T& value, Write write) {
+  const std::size_t size = counted_size(value, write);
+  ByteBuffer out(size);
+  Writer writer(out.append_uninitialized(size), size);
+  write(value, writer);
+  if (!writer.full()) std::abort();
+  return out;
+}
 
 // Reports the first violation. Readers unwind with it to their entry point,
 // which turns it into a DecodeError; the decoded parts are freed on the way.
@@ -95,6 +152,7 @@ struct Failure {
 [[noreturn]] void fail_short_input();
 [[noreturn]] void fail_invalid_value(uint64_t found, std::string_view expected);
 [[noreturn]] void fail_invalid_utf8();
+[[noreturn]] void fail_variant_index(uint32_t found, uint32_t variants);
 
 // Reads from the front of the caller's bytes without copying them.
 class Reader {
@@ -132,11 +190,15 @@ class Reader {
   double f64() { need(8); return load_f64(); }
   bool boolean() { need(1); return load_boolean(); }
 
-  // A variant index below `variants`; `expected` is the refusal's text.
-  uint32_t variant(uint32_t variants, std::string_view expected) {
+  // A variant index below `variants`.
+  uint32_t variant(uint32_t variants) {
     const uint32_t index = u32();
-    if (index >= variants) fail_invalid_value(index, expected);
+    if (index >= variants) fail_variant_index(index, variants);
     return index;
+  }
+  template <class V>
+  uint32_t variant() {
+    return variant(static_cast<uint32_t>(std::variant_size_v<V>));
   }
 
   std::optional<uint64_t> optional_u64() {
@@ -155,19 +217,30 @@ class Reader {
     return std::string(text, static_cast<std::size_t>(length));
   }
 
+  // Checks once that `count` elements of `bytes` each follow.
+  void need_elements(uint64_t count, std::size_t bytes) const {
+    if (count > remaining() / bytes) fail_short_input();
+  }
+
+  // `count` fixed-width elements whose bytes need_elements() has checked.
+  template <class T>
+  void load_array(T* out, uint64_t count) noexcept {
+    if constexpr (std::endian::native == std::endian::little) {
+      if (count != 0) std::memcpy(out, p_, count * sizeof(T));
+      p_ += count * sizeof(T);
+    } else {
+      for (uint64_t i = 0; i < count; ++i) out[i] = load<T>();
+    }
+  }
+
   // A count, then that many fixed-width elements. All of them must stand in
   // the input before any room is taken, so memory never outgrows the input.
   template <class T>
   void list(std::vector<T>& out) {
     const uint64_t count = u64();
-    if (count > remaining() / sizeof(T)) fail_short_input();
+    need_elements(count, sizeof(T));
     out.resize(static_cast<std::size_t>(count));
-    if constexpr (std::endian::native == std::endian::little) {
-      if (count != 0) std::memcpy(out.data(), p_, count * sizeof(T));
-      p_ += count * sizeof(T);
-    } else {
-      for (T& value : out) value = load<T>();
-    }
+    load_array(out.data(), count);
   }
 
   // How many elements of at least `min_bytes` each a list announced by `count`

@@ -12,71 +12,59 @@ namespace {
 using bin::kWord;
 constexpr std::size_t kMinDump = bin::kIndex + 2 * kWord;  // Probability with empty lists
 
-std::size_t basis_states_bin_size(const std::vector<BasisState>& states) noexcept {
-  std::size_t size = kWord;
-  for (const BasisState& state : states) size += kWord + kWord * state.size();
-  return size;
-}
-
-template <class T>
-std::size_t list_bin_size(const std::vector<T>& list) noexcept {
-  return kWord + sizeof(T) * list.size();
-}
-
-// Adds the exact BIN size of one dump to a running total.
-void dump_data_bin_size(const DumpData& dump, std::size_t& total) noexcept {
-  std::size_t size = 4;
-  if (const auto* vector = std::get_if<Vector>(&dump)) {
-    size += basis_states_bin_size(vector->basis_states) + list_bin_size(vector->amplitudes_real) +
-            list_bin_size(vector->amplitudes_imag);
-  } else if (const auto* probability = std::get_if<Probability>(&dump)) {
-    size += basis_states_bin_size(probability->basis_states) +
-            list_bin_size(probability->probabilities);
-  } else {
-    const auto& shots = *std::get_if<Shots>(&dump);
-    size += basis_states_bin_size(shots.basis_states) + list_bin_size(shots.count) + kWord;
-  }
-  total += size;
-}
-
-void write_basis_states_bin(const std::vector<BasisState>& states, bin::Writer& w) noexcept {
+template <class Out>
+void write_basis_states_bin(const BasisStates& states, Out& w) noexcept {
   w.u64(states.size());
-  for (const BasisState& state : states) w.list<uint64_t>(state);
+  for (const BasisStates::State state : states) w.template list<uint64_t>(state);
 }
 
-void write_dump_data_bin(const DumpData& dump, bin::Writer& w) noexcept {
+template <class Out>
+void write_dump_data_bin(const DumpData& dump, Out& w) noexcept {
   w.u32(static_cast<uint32_t>(dump.index()));
   if (const auto* vector = std::get_if<Vector>(&dump)) {
     write_basis_states_bin(vector->basis_states, w);
-    w.list<double>(vector->amplitudes_real);
-    w.list<double>(vector->amplitudes_imag);
+    w.template list<double>(vector->amplitudes_real);
+    w.template list<double>(vector->amplitudes_imag);
   } else if (const auto* probability = std::get_if<Probability>(&dump)) {
     write_basis_states_bin(probability->basis_states, w);
-    w.list<double>(probability->probabilities);
+    w.template list<double>(probability->probabilities);
   } else {
     const auto& shots = *std::get_if<Shots>(&dump);
     write_basis_states_bin(shots.basis_states, w);
-    w.list<uint32_t>(shots.count);
+    w.template list<uint32_t>(shots.count);
     w.u64(shots.total);
   }
 }
 
-void read_basis_states_bin(bin::Reader& r, std::vector<BasisState>& states) {
+template <class Out>
+void write_result_fields(const ResultData& result, Out& w) noexcept {
+  w.template list<int64_t>(result.future);
+  w.u64(result.dump.size());
+  for (const DumpData& dump : result.dump) write_dump_data_bin(dump, w);
+  w.f64(result.exec_time);
+}
+
+void read_basis_states_bin(bin::Reader& r, BasisStates& states) {
   const uint64_t count = r.u64();
-  states.reserve(r.reservation(count, kWord));
-  for (uint64_t i = 0; i < count; ++i) r.list(states.emplace_back());
+  const std::size_t reserved = r.reservation(count, kWord);
+  states.reserve(reserved, reserved);
+  for (uint64_t i = 0; i < count; ++i) {
+    const uint64_t width = r.u64();
+    r.need_elements(width, kWord);
+    r.load_array(states.add_state(static_cast<std::size_t>(width)), width);
+  }
 }
 
 DumpData read_dump_data_bin(bin::Reader& r) {
-  const uint32_t index = r.variant(3, "variant index 0 <= i < 3");
-  if (index == 0) {
+  const uint32_t index = r.variant<DumpData>();
+  if (index == bin::index_of<DumpData, Vector>()) {
     Vector vector;
     read_basis_states_bin(r, vector.basis_states);
     r.list(vector.amplitudes_real);
     r.list(vector.amplitudes_imag);
     return vector;
   }
-  if (index == 1) {
+  if (index == bin::index_of<DumpData, Probability>()) {
     Probability probability;
     read_basis_states_bin(r, probability.basis_states);
     r.list(probability.probabilities);
@@ -91,21 +79,17 @@ DumpData read_dump_data_bin(bin::Reader& r) {
 
 }  // namespace
 
+// One walk sizes and writes.
+constexpr auto kResultDataWalk = [](const ResultData& value, auto& w) {
+  write_result_fields(value, w);
+};
+
 std::size_t result_bin_size(const ResultData& result) {
-  std::size_t size = list_bin_size(result.future) + kWord + kWord;
-  for (const DumpData& dump : result.dump) dump_data_bin_size(dump, size);
-  return size;
+  return bin::counted_size(result, kResultDataWalk);
 }
 
 ByteBuffer write_result_bin(const ResultData& result) {
-  const std::size_t size = result_bin_size(result);
-  ByteBuffer out(size);
-  bin::Writer w(out.append_uninitialized(size));
-  w.list<int64_t>(result.future);
-  w.u64(result.dump.size());
-  for (const DumpData& dump : result.dump) write_dump_data_bin(dump, w);
-  w.f64(result.exec_time);
-  return out;
+  return bin::write_exact(result, kResultDataWalk);
 }
 
 Decoded<ResultData> read_result_bin(std::span<const uint8_t> input) {

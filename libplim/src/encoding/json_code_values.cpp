@@ -28,41 +28,21 @@ const EnumShape kOpShape{kOpNames, kOpKinds};
 
 constexpr std::string_view kEndNames[] = {"Jump", "Branch", "Halt"};
 constexpr VariantKind kEndKinds[] = {VariantKind::Struct, VariantKind::Struct, VariantKind::Unit};
+static_assert(std::size(kEndNames) == std::variant_size_v<EndInstruction>);
 const EnumShape kEndShape{kEndNames, kEndKinds};
 
 constexpr std::string_view kJumpFields[] = {"addr"};
-const RecordShape kJumpShape{"struct variant EndInstruction::Jump",
-                             "struct variant EndInstruction::Jump with 1 element", kJumpFields};
+const RecordShape kJumpShape{"EndInstruction", kEndNames[0], kJumpFields};
 constexpr std::string_view kBranchFields[] = {"test", "then", "otherwise"};
-const RecordShape kBranchShape{"struct variant EndInstruction::Branch",
-                               "struct variant EndInstruction::Branch with 3 elements",
-                               kBranchFields};
-
-// The quoted names, ready to append.
-constexpr std::string_view kQuotedUnitGates[] = {"\"PauliX\"", "\"PauliY\"", "\"PauliZ\"",
-                                                 "\"Hadamard\""};
-constexpr std::string_view kAngleGateOpenings[] = {"{\"Phase\":", "{\"RX\":", "{\"RY\":",
-                                                   "{\"RZ\":"};
-constexpr std::string_view kQuotedOps[] = {
-    "\"Eq\"",  "\"Neq\"", "\"Gt\"",  "\"Geq\"", "\"Lt\"",  "\"Leq\"", "\"Add\"", "\"Sub\"",
-    "\"Mul\"", "\"Mod\"", "\"Div\"", "\"Sll\"", "\"Srl\"", "\"And\"", "\"Or\"",  "\"Xor\""};
+const RecordShape kBranchShape{"EndInstruction", kEndNames[1], kBranchFields};
 
 double angle_of(const QuantumGate& gate) {
-  switch (gate.index()) {
-    case 4: return std::get<Phase>(gate).angle;
-    case 5: return std::get<RX>(gate).angle;
-    case 6: return std::get<RY>(gate).angle;
-    default: return std::get<RZ>(gate).angle;
-  }
-}
-
-QuantumGate angle_gate(std::size_t index, double angle) {
-  switch (index) {
-    case 4: return Phase{angle};
-    case 5: return RX{angle};
-    case 6: return RY{angle};
-    default: return RZ{angle};
-  }
+  return std::visit(
+      [](const auto& g) {
+        if constexpr (requires { g.angle; }) return g.angle;
+        else return 0.0;
+      },
+      gate);
 }
 
 void write_matrix(const Unitary& unitary, ByteBuffer& out) {
@@ -92,63 +72,51 @@ bool read_matrix(JsonReader& reader, Unitary& unitary) {
 
 void write_gate_json(const QuantumGate& gate, ByteBuffer& out) {
   const std::size_t index = gate.index();
-  if (index < 4) {
-    write_json_raw(kQuotedUnitGates[index], out);
-  } else if (index < 8) {
-    write_json_raw(kAngleGateOpenings[index - 4], out);
-    write_json_double(angle_of(gate), out);
-    out.push_back('}');
-  } else {
-    write_json_raw("{\"Unitary\":", out);
-    write_matrix(std::get<Unitary>(gate), out);
-    out.push_back('}');
+  if (kGateKinds[index] == VariantKind::Unit) {
+    write_json_raw(kGateShape.quoted(index), out);
+    return;
   }
+  write_json_raw(kGateShape.opening(index), out);
+  if (const auto* unitary = std::get_if<Unitary>(&gate)) write_matrix(*unitary, out);
+  else write_json_double(angle_of(gate), out);
+  out.push_back('}');
 }
 
 void write_classical_op_json(ClassicalOp op, ByteBuffer& out) {
-  write_json_raw(kQuotedOps[static_cast<uint32_t>(op)], out);
+  write_json_raw(kOpShape.quoted(static_cast<uint32_t>(op)), out);
 }
 
 void write_end_instruction_json(const EndInstruction& end, ByteBuffer& out) {
   if (const auto* jump = std::get_if<Jump>(&end)) {
-    write_json_raw("{\"Jump\":{\"addr\":", out);
+    write_json_raw(kJumpShape.key(0), out);
     write_json_u64(jump->addr, out);
-    write_json_raw("}}", out);
+    write_json_raw(kJumpShape.close(), out);
   } else if (const auto* branch = std::get_if<Branch>(&end)) {
-    write_json_raw("{\"Branch\":{\"test\":", out);
-    write_json_u64(branch->test, out);
-    write_json_raw(",\"then\":", out);
-    write_json_u64(branch->then, out);
-    write_json_raw(",\"otherwise\":", out);
-    write_json_u64(branch->otherwise, out);
-    write_json_raw("}}", out);
+    const uint64_t fields[] = {branch->test, branch->then, branch->otherwise};
+    for (std::size_t i = 0; i != std::size(fields); ++i) {
+      write_json_raw(kBranchShape.key(i), out);
+      write_json_u64(fields[i], out);
+    }
+    write_json_raw(kBranchShape.close(), out);
   } else {
-    write_json_raw("\"Halt\"", out);
+    write_json_raw(kEndShape.quoted(end.index()), out);
   }
 }
 
 bool read_gate_json(JsonReader& reader, QuantumGate& out) {
   std::size_t index = 0;
   const bool read = read_enum(reader, kGateShape, index, [&](std::size_t variant) {
-    if (variant == 8) {
-      Unitary unitary;
-      if (!read_matrix(reader, unitary)) return false;
-      out = unitary;
-      return true;
-    }
-    double angle = 0.0;
-    if (!reader.read_f64(angle)) return false;
-    out = angle_gate(variant, angle);
-    return true;
+    out = alternative_at<QuantumGate>(variant);
+    return std::visit(
+        [&](auto& gate) {
+          if constexpr (requires { gate.matrix; }) return read_matrix(reader, gate);
+          else if constexpr (requires { gate.angle; }) return reader.read_f64(gate.angle);
+          else return true;
+        },
+        out);
   });
   if (!read) return false;
-  switch (index) {
-    case 0: out = PauliX{}; break;
-    case 1: out = PauliY{}; break;
-    case 2: out = PauliZ{}; break;
-    case 3: out = Hadamard{}; break;
-    default: break;  // set with its content
-  }
+  if (kGateKinds[index] == VariantKind::Unit) out = alternative_at<QuantumGate>(index);
   return true;
 }
 
@@ -162,25 +130,16 @@ bool read_classical_op_json(JsonReader& reader, ClassicalOp& out) {
 bool read_end_instruction_json(JsonReader& reader, EndInstruction& out) {
   std::size_t index = 0;
   const bool read = read_enum(reader, kEndShape, index, [&](std::size_t variant) {
-    if (variant == 0) {
-      Jump jump;
-      if (!read_record(reader, kJumpShape, [&](std::size_t) { return reader.read_u64(jump.addr); })) {
-        return false;
-      }
-      out = jump;
-      return true;
-    }
-    Branch branch;
+    out = alternative_at<EndInstruction>(variant);
+    if (auto* jump = std::get_if<Jump>(&out))
+      return read_record(reader, kJumpShape, [&](std::size_t) { return reader.read_u64(jump->addr); });
+    auto& branch = std::get<Branch>(out);
     uint64_t* const fields[] = {&branch.test, &branch.then, &branch.otherwise};
-    if (!read_record(reader, kBranchShape,
-                     [&](std::size_t field) { return reader.read_u64(*fields[field]); })) {
-      return false;
-    }
-    out = branch;
-    return true;
+    return read_record(reader, kBranchShape,
+                       [&](std::size_t field) { return reader.read_u64(*fields[field]); });
   });
   if (!read) return false;
-  if (index == 2) out = Halt{};
+  if (kEndKinds[index] == VariantKind::Unit) out = alternative_at<EndInstruction>(index);
   return true;
 }
 

@@ -7,8 +7,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "libplim/src/encoding/decode_error.hpp"
@@ -61,11 +63,49 @@ inline bool read_u64_list(JsonReader& reader, std::vector<uint64_t>& out) {
   return read_list(reader, out, [&](uint64_t& value) { return reader.read_u64(value); });
 }
 
-struct RecordShape {
-  std::string_view expected;              // "struct Metrics"
-  std::string_view expected_with_length;  // "struct Metrics with 8 elements"
+// A record's field names, in declaration order, and every text that the
+// reader and the writer take from them.
+class RecordShape {
+ public:
+  // A record type: "struct Metrics".
+  RecordShape(std::string_view type, std::span<const std::string_view> field_names,
+              uint32_t optional_fields = 0)
+      : RecordShape("struct " + std::string(type), "", field_names, optional_fields) {}
+  // The fields of the record variant `name` of the enumeration `type`:
+  // "struct variant Instruction::Alloc", written inside `{"Alloc":…}`.
+  RecordShape(std::string_view type, std::string_view name,
+              std::span<const std::string_view> field_names)
+      : RecordShape("struct variant " + std::string(type) + "::" + std::string(name),
+                    "{\"" + std::string(name) + "\":", field_names, 0) {
+    close_ = "}}";
+  }
+
   std::span<const std::string_view> fields;
   uint32_t optional = 0;  // bit i: field i is absent when its key is missing
+  std::string expected;              // "struct Metrics"
+  std::string expected_with_length;  // "struct Metrics with 8 elements"
+
+  // What the writer puts before the value of field i: the opening of the
+  // object (and of the variant) with the first key, or a comma and the key.
+  std::string_view key(std::size_t i) const { return keys_[i]; }
+  // What closes the object (and the variant).
+  std::string_view close() const { return close_; }
+
+ private:
+  RecordShape(std::string expected_text, std::string opening,
+              std::span<const std::string_view> field_names, uint32_t optional_fields)
+      : fields(field_names),
+        optional(optional_fields),
+        expected(std::move(expected_text)),
+        expected_with_length(expected + " with " + std::to_string(field_names.size()) +
+                             (field_names.size() == 1 ? " element" : " elements")) {
+    for (std::size_t i = 0; i != field_names.size(); ++i)
+      keys_.push_back((i == 0 ? opening + "{\"" : std::string(",\"")) +
+                      std::string(field_names[i]) + "\":");
+  }
+
+  std::vector<std::string> keys_;
+  std::string close_ = "}";
 };
 
 // A record in object form (keys in any order, unknown keys skipped) or in
@@ -125,9 +165,29 @@ bool read_fixed_array(JsonReader& reader, std::string_view expected, std::size_t
 
 enum class VariantKind : uint8_t { Unit, Newtype, Struct };
 
-struct EnumShape {
-  std::span<const std::string_view> names;  // in variant index order
+// An enumeration's variant names, in index order, with their kinds and the
+// texts that the writer takes from them.
+class EnumShape {
+ public:
+  EnumShape(std::span<const std::string_view> variant_names, std::span<const VariantKind> variant_kinds)
+      : names(variant_names), kinds(variant_kinds) {
+    for (std::string_view name : variant_names) {
+      quoted_.push_back("\"" + std::string(name) + "\"");
+      openings_.push_back("{\"" + std::string(name) + "\":");
+    }
+  }
+
+  std::span<const std::string_view> names;
   std::span<const VariantKind> kinds;
+
+  // A unit variant as the writer puts it: "\"Halt\"".
+  std::string_view quoted(std::size_t i) const { return quoted_[i]; }
+  // What opens a newtype variant before its value: "{\"Phase\":".
+  std::string_view opening(std::size_t i) const { return openings_[i]; }
+
+ private:
+  std::vector<std::string> quoted_;
+  std::vector<std::string> openings_;
 };
 
 // An enumeration: a string naming a unit variant, or an object with exactly
@@ -162,6 +222,19 @@ bool read_enum(JsonReader& reader, const EnumShape& shape, std::size_t& index,
   if (!reader.expect_colon()) return false;
   const bool read = shape.kinds[index] == VariantKind::Unit ? reader.read_unit() : content(index);
   return read && reader.end_variant_object();
+}
+
+// The alternative of index `i` of the variant V, value-initialised: readers
+// make the variant that a name selects, then read its content in place.
+template <class V, std::size_t... I>
+V alternative_at(std::size_t i, std::index_sequence<I...>) {
+  using Make = V (*)();
+  static constexpr Make kMake[] = {[]() -> V { return std::variant_alternative_t<I, V>{}; }...};
+  return kMake[i]();
+}
+template <class V>
+V alternative_at(std::size_t i) {
+  return alternative_at<V>(i, std::make_index_sequence<std::variant_size_v<V>>{});
 }
 
 // A whole document: the value, then nothing but white space.

@@ -26,204 +26,145 @@ constexpr std::string_view kPluginFields[] = {"name", "target", "args"};
 constexpr std::string_view kIntOpFields[] = {"op", "result", "lhs", "rhs"};
 constexpr std::string_view kIntSetFields[] = {"result", "value"};
 
-const RecordShape kAllocShape{"struct variant Instruction::Alloc",
-                              "struct variant Instruction::Alloc with 2 elements", kQubitFields};
-const RecordShape kFreeShape{"struct variant Instruction::Free",
-                             "struct variant Instruction::Free with 2 elements", kQubitFields};
-const RecordShape kGateShape{"struct variant Instruction::Gate",
-                             "struct variant Instruction::Gate with 3 elements", kGateFields};
-const RecordShape kMeasureShape{"struct variant Instruction::Measure",
-                                "struct variant Instruction::Measure with 2 elements",
-                                kListFields};
-const RecordShape kPluginShape{"struct variant Instruction::Plugin",
-                               "struct variant Instruction::Plugin with 3 elements",
-                               kPluginFields};
-const RecordShape kIntOpShape{"struct variant Instruction::IntOp",
-                              "struct variant Instruction::IntOp with 4 elements", kIntOpFields};
-const RecordShape kIntSetShape{"struct variant Instruction::IntSet",
-                              "struct variant Instruction::IntSet with 2 elements",
-                              kIntSetFields};
-const RecordShape kDumpShape{"struct variant Instruction::Dump",
-                             "struct variant Instruction::Dump with 2 elements", kListFields};
+// The fields of each record variant, in variant index order.
+const RecordShape kShapes[] = {
+    {"Instruction", kInstructionNames[0], kQubitFields},
+    {"Instruction", kInstructionNames[1], kQubitFields},
+    {"Instruction", kInstructionNames[2], kGateFields},
+    {"Instruction", kInstructionNames[3], kListFields},
+    {"Instruction", kInstructionNames[4], kPluginFields},
+    {"Instruction", kInstructionNames[5], kIntOpFields},
+    {"Instruction", kInstructionNames[6], kIntSetFields},
+    {"Instruction", kInstructionNames[7], kListFields},
+};
 
-// Alloc and Free share their fields.
-template <class QubitStep>
-bool read_qubit_step(JsonReader& reader, const RecordShape& shape, Instruction& out) {
-  QubitStep step;
-  if (!read_record(reader, shape, [&](std::size_t field) {
-        return field == 0 ? reader.read_bool(step.dirty) : reader.read_u64(step.target);
-      })) {
-    return false;
+// Each body reader fills the alternative that the name selected, in place.
+struct BodyReader {
+  JsonReader& reader;
+  const RecordShape& shape;
+
+  template <class Read>
+  bool record(Read&& field) const {
+    return read_record(reader, shape, field);
   }
-  out = step;
-  return true;
-}
 
-// Measure and Dump share their fields.
-template <class ListStep>
-bool read_list_step(JsonReader& reader, const RecordShape& shape, Instruction& out) {
-  ListStep step;
-  if (!read_record(reader, shape, [&](std::size_t field) {
-        return field == 0 ? read_u64_list(reader, step.qubits) : reader.read_u64(step.output);
-      })) {
-    return false;
+  // Alloc and Free share their fields.
+  template <class Step>
+    requires requires(Step step) { step.dirty; }
+  bool operator()(Step& step) const {
+    return record([&](std::size_t field) {
+      return field == 0 ? reader.read_bool(step.dirty) : reader.read_u64(step.target);
+    });
   }
-  out = std::move(step);
-  return true;
-}
-
-bool read_gate_body(JsonReader& reader, Instruction& out) {
-  Gate gate;
-  if (!read_record(reader, kGateShape, [&](std::size_t field) {
-        switch (field) {
-          case 0: return read_gate_json(reader, gate.gate);
-          case 1: return reader.read_u64(gate.target);
-          default: return read_u64_list(reader, gate.control);
-        }
-      })) {
-    return false;
+  // Measure and Dump share their fields.
+  template <class Step>
+    requires requires(Step step) { step.qubits; }
+  bool operator()(Step& step) const {
+    return record([&](std::size_t field) {
+      return field == 0 ? read_u64_list(reader, step.qubits) : reader.read_u64(step.output);
+    });
   }
-  out = std::move(gate);
-  return true;
-}
-
-bool read_plugin_body(JsonReader& reader, Instruction& out) {
-  Plugin plugin;
-  if (!read_record(reader, kPluginShape, [&](std::size_t field) {
-        switch (field) {
-          case 0: return reader.read_string(plugin.name);
-          case 1: return read_u64_list(reader, plugin.target);
-          default: return reader.read_string(plugin.args);
-        }
-      })) {
-    return false;
+  bool operator()(Gate& gate) const {
+    return record([&](std::size_t field) {
+      switch (field) {
+        case 0: return read_gate_json(reader, gate.gate);
+        case 1: return reader.read_u64(gate.target);
+        default: return read_u64_list(reader, gate.control);
+      }
+    });
   }
-  out = std::move(plugin);
-  return true;
-}
-
-bool read_int_op_body(JsonReader& reader, Instruction& out) {
-  IntOp op;
-  uint64_t* const operands[] = {&op.result, &op.lhs, &op.rhs};
-  if (!read_record(reader, kIntOpShape, [&](std::size_t field) {
-        return field == 0 ? read_classical_op_json(reader, op.op)
-                          : reader.read_u64(*operands[field - 1]);
-      })) {
-    return false;
+  bool operator()(Plugin& plugin) const {
+    return record([&](std::size_t field) {
+      switch (field) {
+        case 0: return reader.read_string(plugin.name);
+        case 1: return read_u64_list(reader, plugin.target);
+        default: return reader.read_string(plugin.args);
+      }
+    });
   }
-  out = op;
-  return true;
-}
-
-bool read_int_set_body(JsonReader& reader, Instruction& out) {
-  IntSet set;
-  if (!read_record(reader, kIntSetShape, [&](std::size_t field) {
-        return field == 0 ? reader.read_u64(set.result) : reader.read_i64(set.value);
-      })) {
-    return false;
+  bool operator()(IntOp& op) const {
+    uint64_t* const operands[] = {&op.result, &op.lhs, &op.rhs};
+    return record([&](std::size_t field) {
+      return field == 0 ? read_classical_op_json(reader, op.op)
+                        : reader.read_u64(*operands[field - 1]);
+    });
   }
-  out = set;
-  return true;
-}
-
-bool read_end_body(JsonReader& reader, Instruction& out) {
-  End end;
-  if (!read_end_instruction_json(reader, end.end)) return false;
-  out = end;
-  return true;
-}
+  bool operator()(IntSet& set) const {
+    return record([&](std::size_t field) {
+      return field == 0 ? reader.read_u64(set.result) : reader.read_i64(set.value);
+    });
+  }
+  bool operator()(End& end) const { return read_end_instruction_json(reader, end.end); }
+};
 
 class InstructionWriter {
  public:
-  explicit InstructionWriter(ByteBuffer& out) : out_(out) {}
+  InstructionWriter(const RecordShape& shape, ByteBuffer& out) : shape_(shape), out_(out) {}
 
-  void operator()(const Alloc& step) const { qubit_step("{\"Alloc\":{\"dirty\":", step); }
-  void operator()(const Free& step) const { qubit_step("{\"Free\":{\"dirty\":", step); }
-  void operator()(const Gate& gate) const {
-    write_json_raw("{\"Gate\":{\"gate\":", out_);
-    write_gate_json(gate.gate, out_);
-    write_json_raw(",\"target\":", out_);
-    write_json_u64(gate.target, out_);
-    write_json_raw(",\"control\":", out_);
-    write_json_u64_array(gate.control, out_);
-    write_json_raw("}}", out_);
+  template <class Step>
+    requires requires(Step step) { step.dirty; }
+  void operator()(const Step& step) const {
+    record([&] { write_json_bool(step.dirty, out_); }, [&] { write_json_u64(step.target, out_); });
   }
-  void operator()(const Measure& step) const { list_step("{\"Measure\":{\"qubits\":", step); }
+  template <class Step>
+    requires requires(Step step) { step.qubits; }
+  void operator()(const Step& step) const {
+    record([&] { write_json_u64_array(step.qubits, out_); },
+           [&] { write_json_u64(step.output, out_); });
+  }
+  void operator()(const Gate& gate) const {
+    record([&] { write_gate_json(gate.gate, out_); }, [&] { write_json_u64(gate.target, out_); },
+           [&] { write_json_u64_array(gate.control, out_); });
+  }
   void operator()(const Plugin& plugin) const {
-    write_json_raw("{\"Plugin\":{\"name\":", out_);
-    write_json_string(plugin.name, out_);
-    write_json_raw(",\"target\":", out_);
-    write_json_u64_array(plugin.target, out_);
-    write_json_raw(",\"args\":", out_);
-    write_json_string(plugin.args, out_);
-    write_json_raw("}}", out_);
+    record([&] { write_json_string(plugin.name, out_); },
+           [&] { write_json_u64_array(plugin.target, out_); },
+           [&] { write_json_string(plugin.args, out_); });
   }
   void operator()(const IntOp& op) const {
-    write_json_raw("{\"IntOp\":{\"op\":", out_);
-    write_classical_op_json(op.op, out_);
-    write_json_raw(",\"result\":", out_);
-    write_json_u64(op.result, out_);
-    write_json_raw(",\"lhs\":", out_);
-    write_json_u64(op.lhs, out_);
-    write_json_raw(",\"rhs\":", out_);
-    write_json_u64(op.rhs, out_);
-    write_json_raw("}}", out_);
+    record([&] { write_classical_op_json(op.op, out_); }, [&] { write_json_u64(op.result, out_); },
+           [&] { write_json_u64(op.lhs, out_); }, [&] { write_json_u64(op.rhs, out_); });
   }
   void operator()(const IntSet& set) const {
-    write_json_raw("{\"IntSet\":{\"result\":", out_);
-    write_json_u64(set.result, out_);
-    write_json_raw(",\"value\":", out_);
-    write_json_i64(set.value, out_);
-    write_json_raw("}}", out_);
+    record([&] { write_json_u64(set.result, out_); }, [&] { write_json_i64(set.value, out_); });
   }
-  void operator()(const Dump& step) const { list_step("{\"Dump\":{\"qubits\":", step); }
   void operator()(const End& end) const {
-    write_json_raw("{\"End\":", out_);
+    write_json_raw(kInstructionShape.opening(std::size(kShapes)), out_);
     write_end_instruction_json(end.end, out_);
     out_.push_back('}');
   }
 
  private:
-  template <class Step>
-  void qubit_step(std::string_view opening, const Step& step) const {
-    write_json_raw(opening, out_);
-    write_json_bool(step.dirty, out_);
-    write_json_raw(",\"target\":", out_);
-    write_json_u64(step.target, out_);
-    write_json_raw("}}", out_);
-  }
-  template <class Step>
-  void list_step(std::string_view opening, const Step& step) const {
-    write_json_raw(opening, out_);
-    write_json_u64_array(step.qubits, out_);
-    write_json_raw(",\"output\":", out_);
-    write_json_u64(step.output, out_);
-    write_json_raw("}}", out_);
+  // Each field's key from the shape, then its value by the matching writer.
+  template <class... Values>
+  void record(const Values&... values) const {
+    std::size_t field = 0;
+    ((write_json_raw(shape_.key(field++), out_), values()), ...);
+    write_json_raw(shape_.close(), out_);
   }
 
+  const RecordShape& shape_;
   ByteBuffer& out_;
 };
+
+// End, the one variant without fields of its own, comes last.
+static_assert(std::size(kShapes) + 1 == kInstructionVariants);
+
+const RecordShape& shape_of(std::size_t variant) {
+  return kShapes[variant < std::size(kShapes) ? variant : 0];
+}
 
 }  // namespace
 
 void write_instruction_json(const Instruction& instruction, ByteBuffer& out) {
-  std::visit(InstructionWriter(out), instruction);
+  std::visit(InstructionWriter(shape_of(instruction.index()), out), instruction);
 }
 
 bool read_instruction_json(JsonReader& reader, Instruction& out) {
   std::size_t index = 0;
   return read_enum(reader, kInstructionShape, index, [&](std::size_t variant) {
-    switch (variant) {
-      case 0: return read_qubit_step<Alloc>(reader, kAllocShape, out);
-      case 1: return read_qubit_step<Free>(reader, kFreeShape, out);
-      case 2: return read_gate_body(reader, out);
-      case 3: return read_list_step<Measure>(reader, kMeasureShape, out);
-      case 4: return read_plugin_body(reader, out);
-      case 5: return read_int_op_body(reader, out);
-      case 6: return read_int_set_body(reader, out);
-      case 7: return read_list_step<Dump>(reader, kDumpShape, out);
-      default: return read_end_body(reader, out);
-    }
+    out = alternative_at<Instruction>(variant);
+    return std::visit(BodyReader{reader, shape_of(variant)}, out);
   });
 }
 

@@ -14,8 +14,7 @@ constexpr std::string_view kMetricsFields[] = {
     "qubit_simultaneous", "qubit_count", "future_count", "dump_count",
     "block_count",        "timeout",     "plugins",      "ready"};
 constexpr std::size_t kTimeout = 5;
-const RecordShape kMetricsShape{"struct Metrics", "struct Metrics with 8 elements",
-                                kMetricsFields, uint32_t{1} << kTimeout};
+const RecordShape kMetricsShape{"Metrics", kMetricsFields, uint32_t{1} << kTimeout};
 
 bool read_metrics_field(JsonReader& reader, Metrics& metrics, std::size_t field) {
   switch (field) {
@@ -47,25 +46,22 @@ bool read_metrics_field(JsonReader& reader, Metrics& metrics, std::size_t field)
 }  // namespace
 
 void write_metrics_json(const Metrics& metrics, ByteBuffer& out) {
-  write_json_raw("{\"qubit_simultaneous\":", out);
-  write_json_u64(metrics.qubit_simultaneous, out);
-  write_json_raw(",\"qubit_count\":", out);
-  write_json_u64(metrics.qubit_count, out);
-  write_json_raw(",\"future_count\":", out);
-  write_json_u64(metrics.future_count, out);
-  write_json_raw(",\"dump_count\":", out);
-  write_json_u64(metrics.dump_count, out);
-  write_json_raw(",\"block_count\":", out);
-  write_json_u64(metrics.block_count, out);
-  write_json_raw(",\"timeout\":", out);
+  const RecordShape& shape = kMetricsShape;
+  const uint64_t counts[] = {metrics.qubit_simultaneous, metrics.qubit_count,
+                             metrics.future_count, metrics.dump_count, metrics.block_count};
+  for (std::size_t i = 0; i != std::size(counts); ++i) {
+    write_json_raw(shape.key(i), out);
+    write_json_u64(counts[i], out);
+  }
+  write_json_raw(shape.key(kTimeout), out);
   if (metrics.timeout) write_json_u64(*metrics.timeout, out);
   else write_json_raw("null", out);
-  write_json_raw(",\"plugins\":", out);
+  write_json_raw(shape.key(kTimeout + 1), out);
   write_json_array(metrics.plugins, out,
                    [](const std::string& name, ByteBuffer& o) { write_json_string(name, o); });
-  write_json_raw(",\"ready\":", out);
+  write_json_raw(shape.key(kTimeout + 2), out);
   write_json_bool(metrics.ready, out);
-  out.push_back('}');
+  write_json_raw(shape.close(), out);
 }
 
 Decoded<Metrics> read_metrics_json(std::span<const uint8_t> input) {

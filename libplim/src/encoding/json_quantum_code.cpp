@@ -13,8 +13,7 @@ namespace plim::encoding {
 namespace {
 
 constexpr std::string_view kBlockFields[] = {"instructions", "gate_count", "depth"};
-const RecordShape kBlockShape{"struct CodeBlock", "struct CodeBlock with 3 elements",
-                              kBlockFields};
+const RecordShape kBlockShape{"CodeBlock", kBlockFields};
 
 bool read_gate_count(JsonReader& reader, GateCount& out) {
   if (reader.peek() != '{') return reader.fail_invalid_type("a map");
@@ -36,9 +35,10 @@ bool read_gate_count(JsonReader& reader, GateCount& out) {
 }  // namespace
 
 void write_code_block_json(const CodeBlock& block, ByteBuffer& out) {
-  write_json_raw("{\"instructions\":", out);
+  write_json_raw(kBlockShape.key(0), out);
   write_json_array(block.instructions, out, write_instruction_json);
-  write_json_raw(",\"gate_count\":{", out);
+  write_json_raw(kBlockShape.key(1), out);
+  out.push_back('{');
   bool first = true;
   for (const auto& [qubits, count] : block.gate_count) {
     write_json_raw(first ? "\"" : ",\"", out);
@@ -47,9 +47,10 @@ void write_code_block_json(const CodeBlock& block, ByteBuffer& out) {
     write_json_raw("\":", out);
     write_json_u64(count, out);
   }
-  write_json_raw("},\"depth\":", out);
-  write_json_u64(block.depth, out);
   out.push_back('}');
+  write_json_raw(kBlockShape.key(2), out);
+  write_json_u64(block.depth, out);
+  write_json_raw(kBlockShape.close(), out);
 }
 
 bool read_code_block_json(JsonReader& reader, CodeBlock& out) {

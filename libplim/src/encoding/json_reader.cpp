@@ -146,8 +146,7 @@ bool JsonReader::fail_invalid_type(std::string_view expected) {
     case -1:
       return fail_peek("EOF while parsing a value");
     case 'n':
-      ++pos_;
-      if (!parse_literal("ull")) return false;
+      if (!read_null()) return false;
       return fail_invalid("invalid type: ", "null", expected);
     case 't':
       ++pos_;
@@ -462,6 +461,13 @@ bool JsonReader::read_i64(int64_t& out) {
 }
 
 bool JsonReader::read_f64(double& out) {
+  // The writer puts null in place of a value that is not finite; it reads
+  // back as not-a-number, so that what the writer wrote is never refused.
+  if (peek() == 'n') {
+    if (!read_null()) return false;
+    out = std::numeric_limits<double>::quiet_NaN();
+    return true;
+  }
   Number number;
   if (!read_number_for("f64", number)) return false;
   switch (number.kind) {
@@ -495,20 +501,19 @@ bool JsonReader::read_string(std::string& out) {
   return true;
 }
 
+bool JsonReader::read_null() {
+  ++pos_;
+  return parse_literal("ull");
+}
+
 bool JsonReader::read_optional_u64(bool& present, uint64_t& out) {
-  if (peek() == 'n') {
-    ++pos_;
-    present = false;
-    return parse_literal("ull");
-  }
-  present = true;
-  return read_u64(out);
+  present = peek() != 'n';
+  return present ? read_u64(out) : read_null();
 }
 
 bool JsonReader::read_unit() {
   if (peek() != 'n') return fail_invalid_type("unit");
-  ++pos_;
-  return parse_literal("ull");
+  return read_null();
 }
 
 bool JsonReader::read_key(std::string_view& out) { return parse_string(out); }
@@ -626,8 +631,7 @@ bool JsonReader::skip_value() {
         if (!parse_literal("alse")) return false;
         break;
       case 'n':
-        ++pos_;
-        if (!parse_literal("ull")) return false;
+        if (!read_null()) return false;
         break;
       case '[':
         ++pos_;

@@ -46,6 +46,8 @@ class JsonReader {
   }
   bool read_u32(uint32_t& out);
   bool read_i64(int64_t& out);
+  // Any number; `null` (the writer's form of a value that is not finite)
+  // gives a quiet NaN.
   bool read_f64(double& out);
   bool read_bool(bool& out);
   bool read_string(std::string& out);
@@ -146,6 +148,8 @@ class JsonReader {
   static bool is_space(uint8_t c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
   static bool is_digit(uint8_t c) { return c >= '0' && c <= '9'; }
   bool read_u64_slow(uint64_t& out);
+  // The `null` literal, whose `n` peek() returned.
+  bool read_null();
   bool fail_colon();
   Next next_item_after_comma(int c);
   Next next_key_after_comma(int c, bool& first);

@@ -9,63 +9,67 @@ namespace plim::encoding {
 namespace {
 
 constexpr std::string_view kResultFields[] = {"future", "dump", "exec_time"};
-const RecordShape kResultShape{"struct ResultData", "struct ResultData with 3 elements",
-                               kResultFields};
+const RecordShape kResultShape{"ResultData", kResultFields};
 
 constexpr std::string_view kDumpNames[] = {"Vector", "Probability", "Shots"};
 constexpr VariantKind kDumpKinds[] = {VariantKind::Struct, VariantKind::Struct,
                                       VariantKind::Struct};
+static_assert(std::size(kDumpNames) == std::variant_size_v<DumpData>);
 const EnumShape kDumpShape{kDumpNames, kDumpKinds};
 
 constexpr std::string_view kVectorFields[] = {"basis_states", "amplitudes_real",
                                               "amplitudes_imag"};
 constexpr std::string_view kProbabilityFields[] = {"basis_states", "probabilities"};
 constexpr std::string_view kShotsFields[] = {"basis_states", "count", "total"};
-const RecordShape kVectorShape{"struct variant DumpData::Vector",
-                               "struct variant DumpData::Vector with 3 elements", kVectorFields};
-const RecordShape kProbabilityShape{"struct variant DumpData::Probability",
-                                    "struct variant DumpData::Probability with 2 elements",
-                                    kProbabilityFields};
-const RecordShape kShotsShape{"struct variant DumpData::Shots",
-                              "struct variant DumpData::Shots with 3 elements", kShotsFields};
+const RecordShape kVectorShape{"DumpData", kDumpNames[0], kVectorFields};
+const RecordShape kProbabilityShape{"DumpData", kDumpNames[1], kProbabilityFields};
+const RecordShape kShotsShape{"DumpData", kDumpNames[2], kShotsFields};
 
-void write_basis_states(const std::vector<BasisState>& states, ByteBuffer& out) {
-  write_json_array(states, out,
-                   [](const BasisState& state, ByteBuffer& o) { write_json_u64_array(state, o); });
+void write_basis_states(const BasisStates& states, ByteBuffer& out) {
+  write_json_array(states, out, [](BasisStates::State state, ByteBuffer& o) {
+    write_json_u64_array(state, o);
+  });
 }
 
 void write_dump_data_json(const DumpData& dump, ByteBuffer& out) {
   if (const auto* vector = std::get_if<Vector>(&dump)) {
-    write_json_raw("{\"Vector\":{\"basis_states\":", out);
+    write_json_raw(kVectorShape.key(0), out);
     write_basis_states(vector->basis_states, out);
-    write_json_raw(",\"amplitudes_real\":", out);
+    write_json_raw(kVectorShape.key(1), out);
     write_json_double_array(vector->amplitudes_real, out);
-    write_json_raw(",\"amplitudes_imag\":", out);
+    write_json_raw(kVectorShape.key(2), out);
     write_json_double_array(vector->amplitudes_imag, out);
+    write_json_raw(kVectorShape.close(), out);
   } else if (const auto* probability = std::get_if<Probability>(&dump)) {
-    write_json_raw("{\"Probability\":{\"basis_states\":", out);
+    write_json_raw(kProbabilityShape.key(0), out);
     write_basis_states(probability->basis_states, out);
-    write_json_raw(",\"probabilities\":", out);
+    write_json_raw(kProbabilityShape.key(1), out);
     write_json_double_array(probability->probabilities, out);
+    write_json_raw(kProbabilityShape.close(), out);
   } else {
     const auto& shots = std::get<Shots>(dump);
-    write_json_raw("{\"Shots\":{\"basis_states\":", out);
+    write_json_raw(kShotsShape.key(0), out);
     write_basis_states(shots.basis_states, out);
-    write_json_raw(",\"count\":", out);
+    write_json_raw(kShotsShape.key(1), out);
     write_json_array(shots.count, out, [](uint32_t n, ByteBuffer& o) { write_json_u64(n, o); });
-    write_json_raw(",\"total\":", out);
+    write_json_raw(kShotsShape.key(2), out);
     write_json_u64(shots.total, out);
+    write_json_raw(kShotsShape.close(), out);
   }
-  write_json_raw("}}", out);
 }
 
 bool read_doubles(JsonReader& reader, std::vector<double>& out) {
   return read_list(reader, out, [&](double& value) { return reader.read_f64(value); });
 }
 
-bool read_basis_states(JsonReader& reader, std::vector<BasisState>& out) {
-  return read_list(reader, out, [&](BasisState& state) {
-    return read_u64_list(reader, state);
+// Each state's words go through one scratch list into the flat storage.
+bool read_basis_states(JsonReader& reader, BasisStates& out) {
+  std::vector<uint64_t> words;
+  return reader.read_array("a sequence", [&] {
+    words.clear();
+    if (!read_u64_list(reader, words)) return false;
+    out.push_back(words);
+    return true;
   });
 }
 
@@ -115,13 +119,13 @@ bool read_dump_data_json(JsonReader& reader, DumpData& out) {
 }  // namespace
 
 void write_result_json(const ResultData& result, ByteBuffer& out) {
-  write_json_raw("{\"future\":", out);
+  write_json_raw(kResultShape.key(0), out);
   write_json_array(result.future, out, [](int64_t value, ByteBuffer& o) { write_json_i64(value, o); });
-  write_json_raw(",\"dump\":", out);
+  write_json_raw(kResultShape.key(1), out);
   write_json_array(result.dump, out, write_dump_data_json);
-  write_json_raw(",\"exec_time\":", out);
+  write_json_raw(kResultShape.key(2), out);
   write_json_double(result.exec_time, out);
-  out.push_back('}');
+  write_json_raw(kResultShape.close(), out);
 }
 
 Decoded<ResultData> read_result_json(std::span<const uint8_t> input) {
