@@ -94,37 +94,6 @@ TEST(DenseGates, InfiniteOrNaNAngleGivesNaNInBothParts) {
   }
 }
 
-using Gate = std::function<void(DenseSimulator&, uint64_t, const Positions&)>;
-
-std::vector<std::pair<const char*, Gate>> every_gate() {
-  const fenn::Matrix m{{{0.1, 0.2}, {0.3, 0.4}, {0.5, 0.6}, {0.7, 0.8}}};
-  return {
-      {"pauli_x", [](auto& d, uint64_t t, const Positions& c) { d.pauli_x(t, c); }},
-      {"pauli_y", [](auto& d, uint64_t t, const Positions& c) { d.pauli_y(t, c); }},
-      {"pauli_z", [](auto& d, uint64_t t, const Positions& c) { d.pauli_z(t, c); }},
-      {"hadamard", [](auto& d, uint64_t t, const Positions& c) { d.hadamard(t, c); }},
-      {"phase", [](auto& d, uint64_t t, const Positions& c) { d.phase(0.3, t, c); }},
-      {"rx", [](auto& d, uint64_t t, const Positions& c) { d.rx(0.3, t, c); }},
-      {"ry", [](auto& d, uint64_t t, const Positions& c) { d.ry(0.3, t, c); }},
-      {"rz", [](auto& d, uint64_t t, const Positions& c) { d.rz(0.3, t, c); }},
-      {"unitary", [m](auto& d, uint64_t t, const Positions& c) { d.unitary(m, t, c); }},
-  };
-}
-
-TEST(DenseGates, ControlHoldingZeroLeavesTheStateUnchanged) {
-  // Qubits 0 and 1 in superposition, qubit 3 at 0 throughout; 14 qubits so
-  // that the passes run on the pool.
-  for (const auto& [name, gate] : every_gate()) {
-    SCOPED_TRACE(name);
-    DenseSimulator sim = make(14);
-    sim.hadamard(0, {});
-    sim.hadamard(1, {});
-    const auto before = amplitudes(sim);
-    gate(sim, 0, {1, 3});
-    EXPECT_EQ(amplitudes(sim), before);
-  }
-}
-
 TEST(DenseGates, SwapExchangesTwoPositions) {
   DenseSimulator sim = basis(3, 0b001);
   sim.swap(0, 2);

@@ -8,21 +8,6 @@ namespace {
 
 constexpr double kS = 0.7071067811865476;
 
-TEST(DenseMeasure, BasisStatesGiveTheirValueAndStayPut) {
-  for (uint64_t qubits : {1u, 14u}) {
-    SCOPED_TRACE(qubits);
-    DenseSimulator sim = basis(qubits, 1);
-    const auto before = amplitudes(sim);
-    for (int n = 0; n < 20; ++n) {
-      EXPECT_EQ(*sim.measure(0), 1);
-      if (qubits > 1) {
-        EXPECT_EQ(*sim.measure(1), 0);
-      }
-    }
-    EXPECT_EQ(amplitudes(sim), before);
-  }
-}
-
 TEST(DenseMeasure, HadamardGivesHalfAndHalfAndCollapses) {
   constexpr int kRuns = 4000;
   int ones = 0;

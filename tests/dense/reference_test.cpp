@@ -1,74 +1,25 @@
 // The dense simulator against the textbook reference on random circuits, and
 // circuits undone by inverse scopes.
-#include <random>
-
 #include "fenn/src/dense/engine_dense.hpp"
 #include "libplim/src/code_block.hpp"
 #include "tests/dense/dense_fixture.hpp"
+#include "tests/support/backend_calls.hpp"
+#include "tests/support/random_gates.hpp"
 #include "tests/support/reference_gates.hpp"
 
 namespace dense_test {
 namespace {
 
-struct RandomGate {
-  plim::QuantumGate gate;
-  uint64_t target;
-  Positions controls;
-};
-
-// Up to two distinct controls, all different from the target.
-RandomGate random_gate(std::mt19937_64& rng, unsigned qubits) {
-  std::uniform_real_distribution<double> angle(-7.0, 7.0);
-  std::uniform_int_distribution<unsigned> pick(0, qubits - 1);
-  std::uniform_int_distribution<int> kind(0, 8);
-  std::uniform_int_distribution<int> control_count(0, std::min(2u, qubits - 1));
-  RandomGate g;
-  g.target = pick(rng);
-  for (int n = control_count(rng); static_cast<int>(g.controls.size()) < n;) {
-    const uint64_t c = pick(rng);
-    if (c != g.target && std::find(g.controls.begin(), g.controls.end(), c) == g.controls.end())
-      g.controls.push_back(c);
-  }
-  switch (kind(rng)) {
-    case 0: g.gate = plim::PauliX{}; break;
-    case 1: g.gate = plim::PauliY{}; break;
-    case 2: g.gate = plim::PauliZ{}; break;
-    case 3: g.gate = plim::Hadamard{}; break;
-    case 4: g.gate = plim::Phase{angle(rng)}; break;
-    case 5: g.gate = plim::RX{angle(rng)}; break;
-    case 6: g.gate = plim::RY{angle(rng)}; break;
-    case 7: g.gate = plim::RZ{angle(rng)}; break;
-    default: {
-      // Any matrix will do: both sides apply the same linear map.
-      plim::Unitary u;
-      for (auto& entry : u.matrix) entry = {angle(rng) / 7, angle(rng) / 7};
-      g.gate = u;
-    }
-  }
-  return g;
-}
-
-void apply(DenseSimulator& sim, const RandomGate& g) {
-  const Positions& c = g.controls;
-  switch (g.gate.index()) {
-    case 0: sim.pauli_x(g.target, c); break;
-    case 1: sim.pauli_y(g.target, c); break;
-    case 2: sim.pauli_z(g.target, c); break;
-    case 3: sim.hadamard(g.target, c); break;
-    case 4: sim.phase(std::get<plim::Phase>(g.gate).angle, g.target, c); break;
-    case 5: sim.rx(std::get<plim::RX>(g.gate).angle, g.target, c); break;
-    case 6: sim.ry(std::get<plim::RY>(g.gate).angle, g.target, c); break;
-    case 7: sim.rz(std::get<plim::RZ>(g.gate).angle, g.target, c); break;
-    default: sim.unitary(std::get<plim::Unitary>(g.gate).matrix, g.target, c);
-  }
-}
+using support::RandomGate;
+using support::RandomGates;
 
 TEST(DenseAgainstReference, RandomCircuitsWithControls) {
   // 14 qubits runs the passes on the pool; the others inline.
   for (unsigned qubits : {1u, 2u, 3u, 5u, 8u, 10u, 14u}) {
     for (uint64_t seed = 1; seed <= 3; ++seed) {
       SCOPED_TRACE(::testing::Message() << qubits << " qubits, seed " << seed);
-      std::mt19937_64 rng(seed * 1000 + qubits);
+      // General unitaries tell the reading by columns from one by rows.
+      RandomGates random(seed * 1000 + qubits, support::Unitaries::General);
       DenseSimulator sim = make(qubits);
       reference::State expected(qubits);
       // Start away from |0...0> so that every gate meets amplitudes.
@@ -78,8 +29,8 @@ TEST(DenseAgainstReference, RandomCircuitsWithControls) {
       }
       const int gates = qubits >= 14 ? 40 : 120;
       for (int n = 0; n < gates; ++n) {
-        const RandomGate g = random_gate(rng, qubits);
-        apply(sim, g);
+        const RandomGate g = random.next(qubits, support::kEveryGate);
+        support::apply_gate(sim, g.gate, g.target, g.controls);
         const auto matrix = reference::textbook(g.gate, reference::UnitaryReading::Columns);
         expected.apply(matrix, static_cast<unsigned>(g.target), g.controls);
       }
@@ -110,17 +61,10 @@ plim::QuantumGate inverted(plim::QuantumGate gate) {
 TEST(DenseAgainstReference, CircuitThenItsInverseScopeGivesBackZero) {
   for (unsigned qubits : {3u, 7u, 13u}) {
     SCOPED_TRACE(qubits);
-    std::mt19937_64 rng(qubits);
+    // Its unitaries are unitary, so their adjoint is their inverse.
+    RandomGates random(qubits, support::Unitaries::General);
     std::vector<RandomGate> circuit;
-    for (int n = 0; n < 60; ++n) {
-      RandomGate g = random_gate(rng, qubits);
-      // Only unitary matrices have their adjoint as inverse.
-      if (std::holds_alternative<plim::Unitary>(g.gate)) {
-        const double a = 0.3 * n;
-        g.gate = plim::Unitary{{{{std::cos(a), 0}, {0, std::sin(a)}, {0, std::sin(a)}, {std::cos(a), 0}}}};
-      }
-      circuit.push_back(g);
-    }
+    for (int n = 0; n < 60; ++n) circuit.push_back(random.next(qubits, support::kEveryGate));
     plim::CodeBlockHandler block;
     for (const auto& g : circuit)
       ASSERT_EQ(block.add_instruction(plim::Gate{g.gate, g.target, g.controls}), plim::PlimError::Success);

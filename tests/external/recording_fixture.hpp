@@ -11,17 +11,13 @@
 
 #include "external_backend/src/lib/external_backend.hpp"
 #include "external_backend/tz_nivra/recording/tz_nivra_recording.hpp"
+#include "tests/support/metrics.hpp"
 
 namespace external_test {
 
 using Lines = std::vector<std::string>;
 
-inline plim::Metrics metrics_for(uint64_t qubits) {
-  plim::Metrics metrics;
-  metrics.qubit_simultaneous = qubits;
-  metrics.ready = true;
-  return metrics;
-}
+using support::metrics_for;
 
 inline const Lines& calls() { return tz_nivra_recording::calls(); }
 

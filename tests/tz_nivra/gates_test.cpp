@@ -3,53 +3,63 @@
 #include <cmath>
 #include <complex>
 #include <functional>
-#include <string>
 #include <vector>
 
+#include "tests/support/reference_gates.hpp"
+#include "tests/support/reference_state.hpp"
 #include "tz_nivra/environment.hpp"
 
 namespace {
 
 using tz_test::Environment;
 using tz_test::State;
-using Amp = std::complex<double>;
 using GateCall = std::function<void(TzEnvironment*, uint32_t, const uint32_t*, uint32_t)>;
 
 constexpr double kAngle = 0.7;
-const double kC = std::cos(kAngle / 2);
-const double kS = std::sin(kAngle / 2);
 const double kH = 1 / std::sqrt(2.0);
-const Amp kI{0.0, 1.0};
 
 GateCall rotation(void (*gate)(TzEnvironment*, uint32_t, const uint32_t*, uint32_t, double)) {
   return [gate](TzEnvironment* environment, uint32_t target, const uint32_t* controls,
                 uint32_t count) { gate(environment, target, controls, count, kAngle); };
 }
 
+// The reference's basis states that hold amplitude: the stand-in lists no
+// others.
+State listed(const reference::State& expected) {
+  State result;
+  for (std::size_t i = 0; i < expected.size(); ++i)
+    if (expected[i] != reference::C(0.0, 0.0)) result.emplace(i, expected[i]);
+  return result;
+}
+
+// The stand-in has no Unitary.
 TEST(StandInGates, MatchTextbookResultsOnBothBasisStates) {
   struct Case {
-    std::string name;
-    GateCall gate;
-    State from_zero;
-    State from_one;
+    plim::QuantumGate gate;
+    GateCall call;
   };
   const Case cases[] = {
-      {"X", sigma_x, {{1, 1.0}}, {{0, 1.0}}},
-      {"Y", sigma_y, {{1, kI}}, {{0, -kI}}},
-      {"Z", sigma_z, {{0, 1.0}}, {{1, -1.0}}},
-      {"H", hadamard_, {{0, kH}, {1, kH}}, {{0, kH}, {1, -kH}}},
-      {"Phase", rotation(phase), {{0, 1.0}}, {{1, std::polar(1.0, kAngle)}}},
-      {"RX", rotation(rx), {{0, kC}, {1, -kI * kS}}, {{0, -kI * kS}, {1, kC}}},
-      {"RY", rotation(ry), {{0, kC}, {1, kS}}, {{0, -kS}, {1, kC}}},
-      {"RZ", rotation(rz), {{0, std::polar(1.0, -kAngle / 2)}}, {{1, std::polar(1.0, kAngle / 2)}}},
+      {plim::PauliX{}, sigma_x},
+      {plim::PauliY{}, sigma_y},
+      {plim::PauliZ{}, sigma_z},
+      {plim::Hadamard{}, hadamard_},
+      {plim::Phase{kAngle}, rotation(phase)},
+      {plim::RX{kAngle}, rotation(rx)},
+      {plim::RY{kAngle}, rotation(ry)},
+      {plim::RZ{kAngle}, rotation(rz)},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
     for (bool one : {false, true}) {
+      SCOPED_TRACE(::testing::Message() << "gate " << c.gate.index() << " on |" << one << ">");
       Environment environment(1);
-      if (one) environment.x(0);
-      c.gate(environment.get(), 0, nullptr, 0);
-      tz_test::expect_state_near(environment.state(), one ? c.from_one : c.from_zero);
+      reference::State expected(1);
+      if (one) {
+        environment.x(0);
+        expected.apply(reference::pauli_x(), 0);
+      }
+      c.call(environment.get(), 0, nullptr, 0);
+      expected.apply(reference::textbook(c.gate, reference::UnitaryReading::Rows), 0);
+      tz_test::expect_state_near(environment.state(), listed(expected));
     }
   }
 }

@@ -75,7 +75,6 @@ TEST(StandInPown, CallsOutsideTheContractChangeNothingAndReportEdom) {
     uint64_t base, modulus;
   };
   const Case cases[] = {
-      {"modulus 0 with x of 1 or more", 4, 2, 7, 0},
       {"image of 2^k or more", 6, 4, 4, 5},
       {"image beyond the register", 4, 6, 4, 5},
   };
@@ -88,15 +87,6 @@ TEST(StandInPown, CallsOutsideTheContractChangeNothingAndReportEdom) {
     EXPECT_EQ(errno, EDOM) << c.what;
     EXPECT_EQ(environment.state(), before) << c.what;
   }
-}
-
-TEST(StandInPown, AModulusOfZeroThatMeetsOnlyXOfZeroIsWithinTheContract) {
-  Environment environment(4);
-  environment.x(3);  // above the register of k = 2: x is 0 for the only state
-  errno = 0;
-  plugin_pown(environment.get(), 2, 7, 0);
-  EXPECT_EQ(errno, 0);
-  tz_test::expect_state_near(environment.state(), {{0b1000, 1.0}});
 }
 
 }  // namespace
