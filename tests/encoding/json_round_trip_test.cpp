@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "encoding/round_trip.hpp"
-#include "json/json_test_support.hpp"
+#include "encoding/json_test_support.hpp"
 #include "libplim/src/encoding/json.hpp"
 #include "libplim/src/encoding/serialize.hpp"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "json/json_readers.hpp"
+#include "encoding/json_readers.hpp"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <limits>
 #include <string>
 
-#include "json/json_test_support.hpp"
+#include "encoding/json_test_support.hpp"
 #include "libplim/src/encoding/json_writer.hpp"
 
 namespace {

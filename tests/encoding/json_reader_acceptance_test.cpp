@@ -7,7 +7,7 @@
 #include <string>
 #include <variant>
 
-#include "json/json_readers.hpp"
+#include "encoding/json_readers.hpp"
 
 namespace {
 

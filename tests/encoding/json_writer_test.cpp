@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "json/json_test_support.hpp"
+#include "encoding/json_test_support.hpp"
 #include "libplim/src/encoding/json.hpp"
 #include "libplim/src/encoding/json_quantum_code_parts.hpp"
 

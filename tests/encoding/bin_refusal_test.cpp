@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "bin/bytes.hpp"
+#include "encoding/bin_bytes.hpp"
 #include "libplim/src/encoding/bin.hpp"
 
 namespace {
