@@ -27,7 +27,8 @@ TEST(DenseBatching, SameBitsAsOneGateAtATime) {
       SCOPED_TRACE(::testing::Message() << qubits << " qubits, batches of " << bounds.gates
                                         << " gates on " << bounds.positions << " positions, low run "
                                         << bounds.low_run);
-      std::mt19937_64 rng(qubits * 31 + bounds.positions * 7 + bounds.gates);
+      support::RandomGates gates(qubits * 31 + bounds.positions * 7 + bounds.gates,
+                                 support::Unitaries::General);
       DenseSimulator batched = make_pown(qubits);
       DenseSimulator single = make_pown(qubits);
       batched.set_batch_bounds(bounds);
@@ -36,7 +37,7 @@ TEST(DenseBatching, SameBitsAsOneGateAtATime) {
       std::vector<uint64_t> everything(qubits);
       std::iota(everything.begin(), everything.end(), uint64_t{0});
       for (int step = 0; step < steps; ++step) {
-        const Op op = random_op(rng, qubits, true);
+        const Op op = random_op(gates, qubits, true);
         switch (op.kind) {
           case OpKind::Dump: {
             const plim::DumpData a = batched.dump(everything);

@@ -102,12 +102,12 @@ TEST(DenseKernels, RandomProgramsMatchTheRulesBitForBit) {
     for (unsigned qubits = 1; qubits <= 14; ++qubits) {
       for (uint64_t seed = 1; seed <= 2; ++seed) {
         SCOPED_TRACE(::testing::Message() << name_of(path) << ", " << qubits << " qubits, seed " << seed);
-        std::mt19937_64 rng(seed * 100 + qubits);
+        support::RandomGates gates(seed * 100 + qubits, support::Unitaries::General);
         DenseSimulator sim = make_pown(qubits);
         literal::State expected(qubits);
         const int steps = qubits <= 10 ? 150 : 40;
         for (int step = 0; step < steps; ++step) {
-          const Op op = random_op(rng, qubits, true);
+          const Op op = random_op(gates, qubits, true);
           switch (op.kind) {
             case OpKind::Dump: continue;
             case OpKind::Measure: {

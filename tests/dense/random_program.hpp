@@ -10,9 +10,12 @@
 #include <cmath>
 #include <numeric>
 #include <random>
+#include <type_traits>
+#include <variant>
 #include <vector>
 
 #include "libplim/src/model.hpp"
+#include "tests/support/random_gates.hpp"
 
 namespace dense_test {
 
@@ -29,16 +32,16 @@ struct Op {
   uint64_t draw = 0;  // picks the outcome of a measurement
 };
 
-// Up to three distinct controls; now and then the target among them, which
-// only hand-written code holds but the engine passes on.
-inline Op random_op(std::mt19937_64& rng, unsigned qubits, bool with_pown) {
-  std::uniform_real_distribution<double> angle(-7.0, 7.0);
-  std::uniform_int_distribution<unsigned> pick(0, qubits - 1);
+// The gates come from the shared generator; now and then a third control,
+// the target among its controls (which only hand-written code holds but the
+// engine passes on), or an angle of zero, whose parts carry signs.
+inline Op random_op(support::RandomGates& gates, unsigned qubits, bool with_pown) {
+  std::mt19937_64& rng = gates.rng();
   Op op;
   const unsigned roll = static_cast<unsigned>(rng() % 100);
   if (roll < 6) {
     op.kind = OpKind::Measure;
-    op.target = pick(rng);
+    op.target = gates.pick(qubits);
     op.draw = rng();
     return op;
   }
@@ -59,18 +62,30 @@ inline Op random_op(std::mt19937_64& rng, unsigned qubits, bool with_pown) {
     op.base = rng() % 16;
     return op;
   }
-  op.kind = static_cast<OpKind>(rng() % 9);
-  op.target = pick(rng);
-  const unsigned controls = std::min<unsigned>(static_cast<unsigned>(rng() % 4), qubits - 1);
-  while (op.controls.size() < controls) {
-    const uint64_t c = pick(rng);
-    if (c != op.target && std::find(op.controls.begin(), op.controls.end(), c) == op.controls.end())
-      op.controls.push_back(c);
+  const support::RandomGate gate = gates.next(qubits, support::kEveryGate);
+  op.kind = static_cast<OpKind>(gate.gate.index());
+  op.target = gate.target;
+  // Room for the extra controls below, made up front.
+  op.controls.reserve(gate.controls.size() + 2);
+  op.controls.assign(gate.controls.begin(), gate.controls.end());
+  std::visit(
+      [&op](const auto& g) {
+        using G = std::decay_t<decltype(g)>;
+        if constexpr (std::is_same_v<G, plim::Unitary>) {
+          op.matrix = g.matrix;
+        } else if constexpr (requires { g.angle; }) {
+          op.angle = g.angle;
+        }
+      },
+      gate.gate);
+  if (op.controls.size() == 2 && qubits > 3 && rng() % 4 == 0) {
+    uint64_t c = gates.pick(qubits);
+    while (c == op.target || std::count(op.controls.begin(), op.controls.end(), c) != 0)
+      c = gates.pick(qubits);
+    op.controls.push_back(c);
   }
   if (rng() % 40 == 0) op.controls.push_back(op.target);
-  op.angle = angle(rng);
-  if (rng() % 30 == 0) op.angle = 0.0;  // zero parts with signs
-  for (auto& m : op.matrix) m = {angle(rng) / 7, angle(rng) / 7};
+  if (rng() % 30 == 0) op.angle = 0.0;
   return op;
 }
 
