@@ -86,15 +86,8 @@ Status DenseSimulator::plugin(std::string_view /*name*/, std::string_view args, 
   // position beyond it (k > n with repeated targets) always exchanges that
   // position with itself.
   return run_pown_plugin(
-      args, targets,
-      [this](uint64_t a, uint64_t b) -> Status {
-        swap(a, b);
-        return {};
-      },
-      [this](const bitwise::PownCall& call) -> Status {
-        if (!pown(call)) return plim::Unexpected{FennError::UnsupportedPlugin};
-        return {};
-      });
+      args, targets, [this](uint64_t a, uint64_t b) { swap(a, b); },
+      [this](const bitwise::PownCall& call) { return pown(call); });
 }
 
 }  // namespace fenn::dense

@@ -194,15 +194,9 @@ Status SparseSimulator::plugin(std::string_view /*name*/, std::string_view args,
                                Positions targets) {
   try {
     return run_pown_plugin(
-        args, targets,
-        [this](uint64_t p, uint64_t q) -> Status {
-          swap(p, q);
-          return {};
-        },
-        [this](const bitwise::PownCall& call) -> Status {
-          const bool moved = visit([&](auto& state) { return pown_pass(state, call, qubits_); });
-          if (!moved) return plim::Unexpected{FennError::UnsupportedPlugin};
-          return {};
+        args, targets, [this](uint64_t p, uint64_t q) { swap(p, q); },
+        [this](const bitwise::PownCall& call) {
+          return visit([&](auto& state) { return pown_pass(state, call, qubits_); });
         });
   } catch (const std::bad_alloc&) {
     return plim::Unexpected{FennError::UndefinedError};
