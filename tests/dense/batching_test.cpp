@@ -15,29 +15,44 @@ using fenn::dense::BatchBounds;
 
 // Random programs with measurements, dumps and pown between the gates, run
 // once batched with bounds small enough that registers of a few qubits are
-// split into many blocks, and once one gate at a time; every dump and the
-// final state must agree bit for bit.
+// split into many blocks and sub-blocks, and once one gate at a time; every
+// dump and the final state must agree bit for bit. The gates-only programs
+// make batches long enough to be cut by every bound.
 TEST(DenseBatching, SameBitsAsOneGateAtATime) {
-  // Pieces of 4 amplitudes, so that blocks are strided even on a few qubits;
-  // and the default low run on a bound of 7.
-  const BatchBounds bounds_list[] = {{2, 1, 2}, {2, 3, 2}, {3, 4, 2}, {4, 2, 2},
-                                     {5, 7, 2}, {3, 32, 2}, {7, 5, 5}};
+  // {positions, gates, low run, inner positions, inner low run, work}.
+  const BatchBounds bounds_list[] = {
+      {2, 1, 2, 1, 0, 32},     // one gate per batch
+      {2, 3, 2, 1, 0, 32},     // sub-blocks of 2 amplitudes
+      {3, 4, 2, 2, 0, 32},     // strided sub-blocks, pieces of 1
+      {4, 2, 2, 2, 1, 32},
+      {5, 7, 2, 3, 1, 32},
+      {3, 32, 2, 3, 2, 32},    // sub-block = block: one stage
+      {7, 5, 5, 4, 2, 32},
+      {6, 256, 2, 3, 0, 256},  // long batches, many stages
+      {8, 256, 3, 5, 3, 2},    // cut by work
+      {9, 64, 4, 6, 4, 16},
+  };
   for (unsigned qubits = 1; qubits <= 16; ++qubits) {
     for (const BatchBounds& bounds : bounds_list) {
-      SCOPED_TRACE(::testing::Message() << qubits << " qubits, batches of " << bounds.gates
-                                        << " gates on " << bounds.positions << " positions, low run "
-                                        << bounds.low_run);
-      support::RandomGates gates(qubits * 31 + bounds.positions * 7 + bounds.gates,
+     for (const bool gates_only : {false, true}) {
+      SCOPED_TRACE(::testing::Message()
+                   << qubits << " qubits, batches of " << bounds.gates << " gates and work "
+                   << bounds.work << " on " << bounds.positions << " positions, low run "
+                   << bounds.low_run << ", sub-blocks of " << bounds.inner_positions
+                   << ", low run " << bounds.inner_low_run << (gates_only ? ", gates only" : ""));
+      support::RandomGates gates(qubits * 31 + bounds.positions * 7 + bounds.gates + gates_only,
                                  support::Unitaries::General);
       DenseSimulator batched = make_pown(qubits);
       DenseSimulator single = make_pown(qubits);
       batched.set_batch_bounds(bounds);
       single.set_batching(false);
-      const int steps = qubits <= 12 ? 120 : 40;
       std::vector<uint64_t> everything(qubits);
       std::iota(everything.begin(), everything.end(), uint64_t{0});
+      const int steps = qubits <= 12 ? 120 : 40;
       for (int step = 0; step < steps; ++step) {
         const Op op = random_op(gates, qubits, true);
+        if (gates_only && (op.kind == OpKind::Dump || op.kind == OpKind::Measure || op.kind == OpKind::Pown))
+          continue;
         switch (op.kind) {
           case OpKind::Dump: {
             const plim::DumpData a = batched.dump(everything);
@@ -74,27 +89,38 @@ TEST(DenseBatching, SameBitsAsOneGateAtATime) {
       const auto a = batched.state();
       const auto b = single.state();
       for (std::size_t i = 0; i < a.size(); ++i) ASSERT_TRUE(same_bits(a[i], b[i])) << i;
+     }
     }
   }
 }
 
-// Layers of gates on every qubit, the shape that batching serves, with the
-// default bounds on a register larger than one block.
-TEST(DenseBatching, LayersOnALargeRegister) {
-  constexpr unsigned kQubits = 17;
-  DenseSimulator batched = make(kQubits);
-  DenseSimulator single = make(kQubits);
+// The shapes batching serves, with this machine's bounds on a register two
+// qubits larger than one block: layers on every qubit, chains of controlled
+// gates, and the rows of a Fourier transform, whose diagonal gates have
+// targets and controls outside the blocks.
+TEST(DenseBatching, CircuitShapesOnARegisterLargerThanABlock) {
+  const unsigned qubits = fenn::dense::machine_bounds().positions + 2;
+  DenseSimulator batched = make(qubits);
+  DenseSimulator single = make(qubits);
   single.set_batching(false);
-  for (int layer = 0; layer < 3; ++layer) {
-    for (uint64_t q = 0; q < kQubits; ++q) {
-      batched.hadamard(q, {});
-      single.hadamard(q, {});
-      batched.rx(0.1 * static_cast<double>(q + layer), q, {});
-      single.rx(0.1 * static_cast<double>(q + layer), q, {});
+  const auto both = [&](auto gate) {
+    gate(batched);
+    gate(single);
+  };
+  for (int layer = 0; layer < 2; ++layer) {
+    for (uint64_t q = 0; q < qubits; ++q) {
+      both([&](DenseSimulator& s) { s.hadamard(q, {}); });
+      both([&](DenseSimulator& s) { s.rx(0.1 * static_cast<double>(q + layer), q, {}); });
     }
-    for (uint64_t q = 0; q + 1 < kQubits; ++q) {
-      batched.phase(0.3, q + 1, Positions{q});
-      single.phase(0.3, q + 1, Positions{q});
+    for (uint64_t q = 0; q + 1 < qubits; ++q) {
+      both([&](DenseSimulator& s) { s.pauli_x(q + 1, Positions{q}); });
+      both([&](DenseSimulator& s) { s.rz(0.2, q, Positions{q + 1}); });
+    }
+    for (uint64_t q = qubits; q-- > 0;) {
+      both([&](DenseSimulator& s) { s.hadamard(q, {}); });
+      for (uint64_t c = q; c-- > 0;)
+        both([&](DenseSimulator& s) { s.phase(0.7 / static_cast<double>(q - c), q, Positions{c}); });
+      both([&](DenseSimulator& s) { s.pauli_z(qubits - 1 - q, Positions{q}); });
     }
   }
   const auto a = batched.state();

@@ -92,6 +92,53 @@ TEST(DenseKernels, EveryGateKindOnEveryPathMatchesTheRule) {
   }
 }
 
+// The kernels that multiply or negate every index whose controls hold (one
+// side of a diagonal gate inside a block), on every path: controls at the
+// lowest positions take whole quads and keep only their lanes, and a range
+// may start or end inside a quad.
+TEST(DenseKernels, SingleIndexKernelsTouchOnlyTheirIndices) {
+  PathGuard guard;
+  using fenn::dense::GateKind;
+  using fenn::dense::PairLayout;
+  using fenn::dense::PreparedGate;
+  constexpr unsigned kQubits = 6;
+  const uint64_t control_sets[] = {0b0, 0b1, 0b10, 0b11, 0b100001, 0b1010, 0b110000};
+  std::mt19937_64 rng(5);
+  std::uniform_real_distribution<double> part(-2.0, 2.0);
+  std::vector<Amplitude> start(uint64_t{1} << kQubits);
+  for (auto& a : start) a = {part(rng), part(rng)};
+  start[3] = {-0.0, std::nan("")};
+  for (KernelPath path : available_paths()) {
+    for (GateKind kind : {GateKind::Multiply, GateKind::Negate}) {
+      for (uint64_t controls : control_sets) {
+        PreparedGate gate;
+        gate.kind = kind;
+        gate.f[0] = {0.6, -0.8};
+        gate.layout = PairLayout::singles(kQubits, controls);
+        const uint64_t count = gate.layout.pairs;
+        for (const auto& [begin, end] : {std::pair<uint64_t, uint64_t>{0, count}, {1, count - 1}, {3, count}}) {
+          if (begin >= end) continue;
+          SCOPED_TRACE(::testing::Message() << name_of(path) << ", kind " << static_cast<int>(kind)
+                                            << ", controls " << controls << ", range " << begin
+                                            << ".." << end);
+          std::vector<Amplitude> list = start;
+          fenn::dense::apply_pairs(list.data(), gate, begin, end, path);
+          std::vector<literal::C> want(start.size());
+          for (uint64_t i = 0, j = 0; i < start.size(); ++i) {
+            want[i] = {start[i].re, start[i].im};
+            if ((i & controls) != controls) continue;
+            if (j >= begin && j < end)
+              want[i] = kind == GateKind::Negate ? literal::C{-start[i].re, -start[i].im}
+                                                 : literal::mul({0.6, -0.8}, want[i]);
+            ++j;
+          }
+          ASSERT_TRUE(same_lists(list, want));
+        }
+      }
+    }
+  }
+}
+
 // Random programs of 1 to 14 qubits: every gate kind, controls, the target
 // among its controls, measurements and pown, compared after every step on
 // small registers and at the end on large ones.

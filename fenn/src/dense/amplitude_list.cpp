@@ -10,6 +10,17 @@
 
 namespace fenn::dense {
 
+namespace {
+constexpr std::size_t kCacheLine = 64;
+}  // namespace
+
+AmplitudeList allocate_aligned(uint64_t size) {
+  if (size > std::numeric_limits<std::size_t>::max() / sizeof(Amplitude) - kCacheLine) return nullptr;
+  const std::size_t bytes = size * sizeof(Amplitude);
+  return AmplitudeList(static_cast<Amplitude*>(
+      std::aligned_alloc(kCacheLine, (bytes + kCacheLine - 1) / kCacheLine * kCacheLine)));
+}
+
 AmplitudeList allocate_zeroed(uint64_t size) {
   if (size > std::numeric_limits<std::size_t>::max() / sizeof(Amplitude)) return nullptr;
   const std::size_t bytes = size * sizeof(Amplitude);
@@ -25,7 +36,9 @@ AmplitudeList allocate_zeroed(uint64_t size) {
     block = std::aligned_alloc(kHugePage, rounded);
     if (block != nullptr) (void)madvise(block, rounded, MADV_HUGEPAGE);
   } else {
-    block = std::malloc(bytes);
+    // Whole cache lines, so that no vector access of four amplitudes is split
+    // across two.
+    block = std::aligned_alloc(kCacheLine, (bytes + kCacheLine - 1) / kCacheLine * kCacheLine);
   }
   // Amplitude is an implicit-lifetime type: the raw block holds the list.
   AmplitudeList list(static_cast<Amplitude*>(block));

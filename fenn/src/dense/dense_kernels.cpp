@@ -17,6 +17,16 @@ PairLayout::PairLayout(unsigned qubits, uint64_t target, uint64_t controls) {
   pairs = (uint64_t{1} << qubits) >> special_count;
 }
 
+PairLayout PairLayout::singles(unsigned qubits, uint64_t controls) {
+  PairLayout layout;
+  layout.control_mask = controls;
+  for (unsigned p = 0; p < 64; ++p)
+    if ((controls >> p) & 1) layout.special[layout.special_count++] = static_cast<uint8_t>(p);
+  layout.low = controls == 0 ? qubits : static_cast<unsigned>(__builtin_ctzll(controls));
+  layout.pairs = (uint64_t{1} << qubits) >> layout.special_count;
+  return layout;
+}
+
 // The vector types are local to the kernels, which pass only pointers across
 // functions, so the ABI note about them does not concern any call.
 #pragma GCC diagnostic ignored "-Wpsabi"

@@ -14,7 +14,20 @@
 
 namespace fenn::dense {
 
-enum class GateKind : uint8_t { PauliX, PauliY, PauliZ, Hadamard, Phase, RX, RY, RZ, Unitary, Collapse };
+enum class GateKind : uint8_t {
+  PauliX, PauliY, PauliZ, Hadamard, Phase, RX, RY, RZ, Unitary, Collapse,
+  // One side of a diagonal gate whose target bit is the same for a whole
+  // block (see block_gates.hpp): every index whose controls hold is
+  // multiplied by f[0], or negated; the layout has no target.
+  Multiply, Negate
+};
+
+// Whether the gate changes each amplitude on its own, from its index alone:
+// such a gate pairs no amplitudes, so its target need not lie in a block.
+constexpr bool is_diagonal(GateKind kind) noexcept {
+  return kind == GateKind::PauliZ || kind == GateKind::Phase || kind == GateKind::RZ ||
+         kind == GateKind::Multiply || kind == GateKind::Negate;
+}
 
 // Where the pairs of a gate lie in a list of 2^n amplitudes.
 struct PairLayout {
@@ -30,6 +43,9 @@ struct PairLayout {
 
   PairLayout() = default;
   PairLayout(unsigned qubits, uint64_t target, uint64_t controls);
+  // The indices whose controls hold, for the single-index kinds: `pairs`
+  // counts indices and base(j) is the j-th of them.
+  static PairLayout singles(unsigned qubits, uint64_t controls);
 
   // The index with the target bit clear of the j-th visited pair.
   uint64_t base(uint64_t j) const noexcept {
@@ -51,6 +67,7 @@ struct PairLayout {
 //   RZ         f[0] = e^{-i theta/2}, f[1] = e^{+i theta/2}
 //   Unitary    f = m0, m1, m2, m3
 //   Collapse   r[0] = scale; the kept side is a1 when outcome is 1
+//   Multiply   f[0], the factor of the side a block holds
 struct PreparedGate {
   GateKind kind = GateKind::PauliX;
   std::array<Amplitude, 4> f{};

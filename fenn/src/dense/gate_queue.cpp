@@ -1,5 +1,7 @@
 #include "fenn/src/dense/gate_queue.hpp"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -8,6 +10,115 @@
 #include "fenn/src/runtime/worker_pool.hpp"
 
 namespace fenn::dense {
+
+namespace {
+
+// Most gates a batch may hold, whatever the bounds: a task keeps the
+// gates that concern one sub-block in an array of this size.
+constexpr unsigned kMostGates = 256;
+
+// Blocks per range a thread claims: ranges enough to balance the threads.
+constexpr uint64_t kBlocksPerTask = 4;
+
+// The largest k with 2^k amplitudes in half of `bytes`, or `fallback` when
+// the size is unknown.
+unsigned fitting_positions(long bytes, unsigned least, unsigned most, unsigned fallback) noexcept {
+  if (bytes <= 0) return fallback;
+  const uint64_t amplitudes = static_cast<uint64_t>(bytes) / 2 / sizeof(Amplitude);
+  if (amplitudes == 0) return least;
+  return std::clamp(static_cast<unsigned>(std::bit_width(amplitudes)) - 1, least, most);
+}
+
+// Copies the 2^set.size amplitudes of a block, in pieces of 2^run, between
+// the list (at base) and a contiguous buffer; `run` is the count of the
+// set's lowest positions that are 0, 1, 2, ... with no gap.
+template <bool ToBuffer>
+void move_block(Amplitude* list, uint64_t base, const PositionSet& set, Amplitude* buffer) noexcept {
+  const unsigned run = static_cast<unsigned>(std::countr_one(set.mask));
+  const uint64_t high_mask = set.mask & ~((uint64_t{1} << run) - 1);
+  const std::size_t run_bytes = sizeof(Amplitude) << run;
+  // Every combination of the higher positions' bits, in increasing order
+  // (the next subset of a mask is (x - mask) & mask).
+  uint64_t offset = 0;
+  Amplitude* piece = buffer;
+  const uint64_t length = uint64_t{1} << run;
+  do {
+    Amplitude* at = list + (base | offset);
+    Amplitude* to = ToBuffer ? piece : at;
+    const Amplitude* from = ToBuffer ? at : piece;
+    // Short pieces are copied inline, four amplitudes (a cache line) at a
+    // time, rather than through a call per piece.
+    if (length >= 64 || length % 4 != 0) {
+      std::memcpy(static_cast<void*>(to), from, run_bytes);
+    } else {
+      for (uint64_t x = 0; x < length; x += 4)
+        std::memcpy(static_cast<void*>(to + x), from + x, 4 * sizeof(Amplitude));
+    }
+    piece += length;
+    offset = (offset - high_mask) & high_mask;
+  } while (offset != 0);
+}
+
+bool contiguous(const PositionSet& set) noexcept {
+  return static_cast<unsigned>(std::countr_one(set.mask)) == set.size;
+}
+
+}  // namespace
+
+// Reads the next sub-block into the cache while the current one computes:
+// a core that waits for memory does not compute, and one that computes does
+// not read, unless it asks ahead. The lines are asked for a few at a time,
+// before each gate call, in the order the sub-block is gathered.
+class Prefetcher {
+ public:
+  explicit Prefetcher(const Amplitude* list) noexcept : list_(list) {}
+
+  // The sub-block of `set` at `base`, over `calls` gate calls.
+  void start(uint64_t base, const PositionSet& set, uint64_t calls) noexcept {
+    base_ = base;
+    run_ = static_cast<unsigned>(std::countr_one(set.mask));
+    high_mask_ = set.mask & ~((uint64_t{1} << run_) - 1);
+    piece_lines_ = std::max<uint64_t>(1, (sizeof(Amplitude) << run_) / kLine);
+    const uint64_t lines = std::max<uint64_t>(1, (sizeof(Amplitude) << set.size) / kLine);
+    per_call_ = (lines + calls - 1) / std::max<uint64_t>(calls, 1);
+    offset_ = 0;
+    line_ = 0;
+    active_ = true;
+  }
+  void stop() noexcept { active_ = false; }
+
+  void step() noexcept {
+    if (!active_) return;
+    for (uint64_t k = 0; k < per_call_; ++k) {
+      // Into the second-level cache and beyond: the first-level one holds
+      // the sub-block being computed.
+      __builtin_prefetch(reinterpret_cast<const char*>(list_ + (base_ | offset_)) + kLine * line_, 0, 1);
+      if (++line_ == piece_lines_) {
+        line_ = 0;
+        offset_ = (offset_ - high_mask_) & high_mask_;
+        if (offset_ == 0) {
+          active_ = false;
+          return;
+        }
+      }
+    }
+  }
+
+ private:
+  static constexpr uint64_t kLine = 64;
+  const Amplitude* list_;
+  unsigned run_ = 0;
+  uint64_t high_mask_ = 0, piece_lines_ = 1, per_call_ = 0;
+  uint64_t base_ = 0, offset_ = 0, line_ = 0;
+  bool active_ = false;
+};
+
+BatchBounds machine_bounds() noexcept {
+  BatchBounds bounds;
+  bounds.positions = fitting_positions(sysconf(_SC_LEVEL2_CACHE_SIZE), 12, 18, 14);
+  bounds.inner_positions = fitting_positions(sysconf(_SC_LEVEL1_DCACHE_SIZE), 8, 12, 10);
+  return bounds;
+}
 
 void apply_gate(Amplitude* list, const PreparedGate& gate, KernelPath path) {
   runtime::parallel_for(gate.layout.pairs, [list, &gate, path](uint64_t begin, uint64_t end) {
@@ -22,29 +133,33 @@ GateQueue::GateQueue(unsigned qubits, BatchBounds bounds) noexcept : qubits_(qub
 bool GateQueue::set_bounds(BatchBounds bounds) noexcept {
   clear();
   ready_ = enabled_ = false;
-  buffers_.clear();
+  inner_buffers_.clear();
   buffer_taken_.reset();
   // The low positions 0 and 1 at least are in every set, so that each
   // gathered piece fills whole cache lines; a list no larger than one block
   // takes every gate in cache anyway and needs no queue.
   bounds.positions = std::clamp(bounds.positions, 2u, 24u);
-  bounds.gates = std::max(bounds.gates, 1u);
+  bounds.gates = std::clamp(bounds.gates, 1u, kMostGates);
   bounds.low_run = std::clamp(bounds.low_run, 2u, bounds.positions);
+  bounds.inner_positions = std::clamp(bounds.inner_positions, 1u, bounds.positions);
+  bounds.inner_low_run = std::min(bounds.inner_low_run, bounds.inner_positions - 1);
+  bounds.work = std::max(bounds.work, 1.0);
   bounds_ = bounds;
   if (qubits_ <= bounds.positions) return false;
   try {
     gates_.reserve(bounds.gates);
-    local_.reserve(bounds.gates);
+    outer_gates_.reserve(bounds.gates);
+    inner_gates_.reserve(bounds.gates);
+    stages_.reserve(bounds.gates);
     const std::size_t count = runtime::worker_count() + 1;
     buffer_taken_ = std::make_unique<std::atomic<bool>[]>(count);
     for (std::size_t k = 0; k < count; ++k) {
-      AmplitudeList buffer(
-          static_cast<Amplitude*>(std::malloc(sizeof(Amplitude) << bounds.positions)));
-      if (!buffer) throw std::bad_alloc();
-      buffers_.push_back(std::move(buffer));
+      AmplitudeList inner = allocate_aligned(uint64_t{1} << bounds.inner_positions);
+      if (!inner) throw std::bad_alloc();
+      inner_buffers_.push_back(std::move(inner));
     }
   } catch (const std::exception&) {
-    buffers_.clear();
+    inner_buffers_.clear();
     buffer_taken_.reset();
     return false;
   }
@@ -53,46 +168,110 @@ bool GateQueue::set_bounds(BatchBounds bounds) noexcept {
 }
 
 bool GateQueue::accepts(const PreparedGate& gate) const noexcept {
-  const uint64_t set = positions_ | positions_of(gate) | ((uint64_t{1} << bounds_.low_run) - 1);
+  if (gates_.empty()) return true;
+  if (gates_.size() >= bounds_.gates || work_ + work_of(gate) > bounds_.work) return false;
+  const uint64_t set = pairing_ | pairing_bit(gate) | ((uint64_t{1} << bounds_.low_run) - 1);
   return static_cast<unsigned>(std::popcount(set)) <= bounds_.positions;
 }
 
 void GateQueue::push(const PreparedGate& gate) {
   gates_.push_back(gate);
-  positions_ |= positions_of(gate);
+  pairing_ |= pairing_bit(gate);
+  work_ += work_of(gate);
 }
 
-Amplitude* GateQueue::take_buffer() noexcept {
-  const std::size_t count = buffers_.size();
-  // Never more tasks at once than threads, so one is always free or about
-  // to be given back by a task that does not wait for anything.
+std::size_t GateQueue::take_buffers() noexcept {
+  const std::size_t count = inner_buffers_.size();
+  // Never more tasks at once than threads, so one pair is always free or
+  // about to be given back by a task that does not wait for anything.
   for (;;) {
     for (std::size_t k = 0; k < count; ++k) {
       bool expected = false;
       if (!buffer_taken_[k].load(std::memory_order_relaxed) &&
           buffer_taken_[k].compare_exchange_strong(expected, true, std::memory_order_acquire))
-        return buffers_[k].get();
+        return k;
     }
   }
 }
 
-void GateQueue::give_back(Amplitude* buffer) noexcept {
-  for (std::size_t k = 0; k < buffers_.size(); ++k)
-    if (buffers_[k].get() == buffer) buffer_taken_[k].store(false, std::memory_order_release);
+void GateQueue::give_back(std::size_t k) noexcept {
+  buffer_taken_[k].store(false, std::memory_order_release);
 }
 
-namespace {
+void GateQueue::plan(unsigned qubits) {
+  // The blocks: every pairing position, the low run, then the lowest others
+  // up to the bound, which makes the contiguous pieces of a block as long as
+  // they can be. A register only a little larger than a block is cut finer,
+  // so that every thread has blocks to take.
+  uint64_t set = pairing_ | ((uint64_t{1} << bounds_.low_run) - 1);
+  const unsigned fill = std::min(bounds_.positions,
+                                 std::max(static_cast<unsigned>(std::popcount(set)),
+                                          qubits > 5 ? qubits - 5 : 0u));
+  for (unsigned p = 0; p < qubits && static_cast<unsigned>(std::popcount(set)) < fill; ++p)
+    set |= uint64_t{1} << p;
+  outer_ = PositionSet(set);
+  outer_gates_.clear();
+  for (const PreparedGate& gate : gates_) outer_gates_.emplace_back(gate, outer_);
 
-// x with a zero bit inserted at each of the ascending positions.
-uint64_t insert_zeros(uint64_t x, const uint8_t* positions, unsigned count) noexcept {
-  for (unsigned k = 0; k < count; ++k) {
-    const unsigned s = positions[k];
-    x = ((x >> s) << (s + 1)) | (x & ((uint64_t{1} << s) - 1));
+  // The stages: runs of gates whose pairing positions fit in one sub-block
+  // together with the block's lowest positions.
+  const unsigned inner_size = std::min(bounds_.inner_positions, outer_.size);
+  // One position is left beyond the low ones, so that every gate fits.
+  const uint64_t inner_low =
+      outer_.to_global((uint64_t{1} << std::min(bounds_.inner_low_run, inner_size - 1)) - 1);
+  stages_.clear();
+  inner_gates_.clear();
+  std::size_t first = 0;
+  while (first < gates_.size()) {
+    uint64_t pairing = inner_low;
+    std::size_t end = first;
+    for (; end < gates_.size(); ++end) {
+      const uint64_t next = pairing | pairing_bit(gates_[end]);
+      if (static_cast<unsigned>(std::popcount(next)) > inner_size) break;
+      pairing = next;
+    }
+    for (unsigned k = 0; k < outer_.size && static_cast<unsigned>(std::popcount(pairing)) < inner_size; ++k)
+      pairing |= uint64_t{1} << outer_.position[k];
+    Stage stage;
+    stage.set = PositionSet(pairing);
+    stage.in_block = PositionSet(outer_.to_block(pairing));
+    stage.first = inner_gates_.size();
+    stage.count = end - first;
+    for (std::size_t g = first; g < end; ++g) inner_gates_.emplace_back(gates_[g], stage.set);
+    stages_.push_back(stage);
+    first = end;
   }
-  return x;
 }
 
-}  // namespace
+void GateQueue::run_stage(Amplitude* list, uint64_t base, const Stage& stage, std::size_t buffers,
+                          Prefetcher& ahead, KernelPath path) const {
+  const bool in_place = contiguous(stage.set);
+  Amplitude* const buffer = inner_buffers_[buffers].get();
+  const BlockGate* const gates = inner_gates_.data() + stage.first;
+  const uint64_t subs = uint64_t{1} << (outer_.size - stage.in_block.size);
+  const auto sub_block = [&](uint64_t u) { return base | outer_.to_global(stage.in_block.block_base(u)); };
+  const PreparedGate* active[kMostGates];
+  uint64_t next = sub_block(0);
+  for (uint64_t u = 0; u < subs; ++u) {
+    const uint64_t global = next;
+    std::size_t count = 0;
+    for (std::size_t g = 0; g < stage.count; ++g)
+      if (const PreparedGate* form = gates[g].in(global)) active[count++] = form;
+    if (u + 1 < subs) {
+      next = sub_block(u + 1);
+      if (count != 0) ahead.start(next, stage.set, count);
+    }
+    if (count == 0) continue;
+    Amplitude* data = in_place ? list + global : buffer;
+    if (!in_place) move_block<true>(list, global, stage.set, buffer);
+    for (std::size_t g = 0; g < count; ++g) {
+      ahead.step();
+      apply_pairs(data, *active[g], 0, active[g]->layout.pairs, path);
+    }
+    if (!in_place) move_block<false>(list, global, stage.set, buffer);
+    ahead.stop();
+  }
+}
 
 void GateQueue::apply(Amplitude* list, unsigned qubits, KernelPath path) {
   if (gates_.empty()) return;
@@ -101,80 +280,22 @@ void GateQueue::apply(Amplitude* list, unsigned qubits, KernelPath path) {
     clear();
     return;
   }
-  // The set: every queued position, the low run, then the lowest others up
-  // to the bound, which makes the contiguous pieces of a block as long as
-  // they can be.
-  uint64_t set = positions_ | ((uint64_t{1} << bounds_.low_run) - 1);
-  for (unsigned p = 0; p < qubits && static_cast<unsigned>(std::popcount(set)) < bounds_.positions; ++p)
-    set |= uint64_t{1} << p;
-  const unsigned size = static_cast<unsigned>(std::popcount(set));
-  uint8_t position[64];
-  uint8_t rank[64] = {};
-  for (unsigned p = 0, k = 0; p < 64; ++p)
-    if ((set >> p) & 1) {
-      rank[p] = static_cast<uint8_t>(k);
-      position[k++] = static_cast<uint8_t>(p);
-    }
-  const auto to_local = [&](uint64_t mask) {
-    uint64_t local = 0;
-    for (unsigned p = 0; p < 64; ++p)
-      if ((mask >> p) & 1) local |= uint64_t{1} << rank[p];
-    return local;
-  };
-  local_.clear();
-  for (const PreparedGate& gate : gates_) {
-    PreparedGate local = gate;
-    const uint64_t controls =
-        gate.layout.control_mask | (gate.layout.only_set_half ? gate.layout.target_bit : 0);
-    local.layout = PairLayout(size, rank[std::countr_zero(gate.layout.target_bit)], to_local(controls));
-    local_.push_back(local);
-  }
-
-  // The positions of the set below its first gap are the contiguous run of
-  // every gathered piece; the ones above are gathered piece by piece.
-  const unsigned run = static_cast<unsigned>(std::countr_one(set));
-  const unsigned high = size - run;
-  const uint64_t high_mask = set & ~((uint64_t{1} << run) - 1);
-  const uint64_t block = uint64_t{1} << size;
-  const std::size_t run_bytes = sizeof(Amplitude) << run;
-  const PreparedGate* gates = local_.data();
-  const std::size_t count = local_.size();
-  runtime::parallel_for(uint64_t{1} << qubits, [&](uint64_t begin, uint64_t end) {
-    // The blocks whose first index in block order falls in [begin, end).
-    const uint64_t first = (begin + block - 1) >> size;
-    const uint64_t last = (end + block - 1) >> size;
-    if (first >= last) return;
-    if (high == 0) {
-      for (uint64_t o = first; o < last; ++o) {
-        Amplitude* data = list + (o << size);
-        for (std::size_t g = 0; g < count; ++g)
-          apply_pairs(data, gates[g], 0, gates[g].layout.pairs, path);
-      }
-      return;
-    }
-    Amplitude* buffer = take_buffer();
+  plan(qubits);
+  // Each block's sub-blocks are gathered straight from the list, stage after
+  // stage; the block's lines stay in the second-level cache between stages.
+  const uint64_t blocks = uint64_t{1} << (qubits - outer_.size);
+  runtime::parallel_ranges(blocks, blocks / kBlocksPerTask, [&](uint64_t first, uint64_t last) {
+    const std::size_t buffers = take_buffers();
+    Prefetcher ahead(list);
     for (uint64_t o = first; o < last; ++o) {
-      const uint64_t base = insert_zeros(o, position, size);
-      // The offsets of the pieces: every combination of the high positions'
-      // bits, in increasing order (the next subset of a mask is
-      // (x - mask) & mask).
-      uint64_t offset = 0;
-      Amplitude* piece = buffer;
-      do {
-        std::memcpy(static_cast<void*>(piece), list + (base | offset), run_bytes);
-        piece += uint64_t{1} << run;
-        offset = (offset - high_mask) & high_mask;
-      } while (offset != 0);
-      for (std::size_t g = 0; g < count; ++g)
-        apply_pairs(buffer, gates[g], 0, gates[g].layout.pairs, path);
-      piece = buffer;
-      do {
-        std::memcpy(static_cast<void*>(list + (base | offset)), piece, run_bytes);
-        piece += uint64_t{1} << run;
-        offset = (offset - high_mask) & high_mask;
-      } while (offset != 0);
+      const uint64_t base = outer_.block_base(o);
+      // A block that holds no index of any gate is not read at all.
+      if (std::none_of(outer_gates_.begin(), outer_gates_.end(),
+                       [base](const BlockGate& gate) { return gate.in(base) != nullptr; }))
+        continue;
+      for (const Stage& stage : stages_) run_stage(list, base, stage, buffers, ahead, path);
     }
-    give_back(buffer);
+    give_back(buffers);
   });
   clear();
 }

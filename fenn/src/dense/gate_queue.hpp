@@ -1,13 +1,20 @@
-// Gates held back so that several of them share one pass over the list. A
-// batch is a run of consecutive gates whose target and control positions
-// together with the lowest positions fall in a set of at most `positions`
-// positions; the indices that
-// agree on every position outside the set form a block of 2^positions
-// amplitudes that the batch's gates change among themselves only. Each
-// block is taken by one task, loaded into cache once, given every gate of
-// the batch in program order with the single-gate kernels and written back:
-// every amplitude sees the same operations in the same order as one gate
-// at a time, so the bits are the same.
+// Gates held back so that several of them share one pass over the list.
+//
+// A batch is a run of consecutive gates whose pairing positions (the targets
+// of the gates that pair amplitudes, see block_gates.hpp) together with the
+// lowest positions fall in a set of at most `positions` positions. The
+// indices that agree on every position outside the set form a block of
+// 2^positions amplitudes, which the batch's gates change among themselves
+// only; each block is taken by one task. The batch is cut again into stages,
+// runs of its gates whose pairing positions fit in sub-blocks of
+// 2^inner_positions amplitudes: a stage gathers each sub-block of the block
+// into the first-level cache (or works on it where it lies, when it is
+// contiguous), runs the stage's gates over it with the single-gate kernels
+// and puts it back. The first stage reads the block from memory; the later
+// ones find it in the second-level cache.
+//
+// Every amplitude sees the same operations in the same order as one gate at
+// a time, so the bits are the same.
 #pragma once
 
 #include <atomic>
@@ -16,27 +23,43 @@
 #include <vector>
 
 #include "fenn/src/dense/amplitude_list.hpp"
+#include "fenn/src/dense/block_gates.hpp"
 #include "fenn/src/dense/dense_kernels.hpp"
 
 namespace fenn::dense {
 
 struct BatchBounds {
-  // 2^14 amplitudes (256 KiB) stay in a core's second-level cache.
-  unsigned positions = 14;
-  // A batch of this many gates costs a few passes' time, so that the
-  // engine's time limit, checked between instructions, keeps its meaning.
-  unsigned gates = 32;
-  // The lowest positions, always in the set: a block is gathered in pieces of
-  // 2^low_run consecutive amplitudes (512 bytes), long enough that reading
-  // pieces spread over the list runs at memory speed.
-  unsigned low_run = 5;
+  // A block of 2^positions amplitudes stays in a core's second-level cache
+  // (1 MiB for 16).
+  unsigned positions = 16;
+  // Most gates per batch.
+  unsigned gates = 256;
+  // The lowest positions, always in the set, so that what is read of a block
+  // comes in pieces of at least 2^low_run consecutive amplitudes (256 bytes),
+  // long enough that reading pieces spread over the list runs at memory
+  // speed.
+  unsigned low_run = 4;
+  // A sub-block of 2^inner_positions amplitudes stays in the first-level
+  // cache (16 KiB for 10); its set holds the block's lowest inner_low_run
+  // positions.
+  unsigned inner_positions = 10;
+  unsigned inner_low_run = 4;
+  // Most arithmetic per batch, in gates over the whole list: a batch then
+  // takes a few passes' time, so the engine's time limit, checked between
+  // instructions, keeps its meaning.
+  double work = 32;
 };
+
+class Prefetcher;
+
+// The bounds that suit this processor's caches.
+BatchBounds machine_bounds() noexcept;
 
 class GateQueue {
  public:
   // Everything a batch needs is allocated here, for a register of `qubits`
   // qubits; when that fails the queue stays off and gates run one at a time.
-  explicit GateQueue(unsigned qubits, BatchBounds bounds = {}) noexcept;
+  explicit GateQueue(unsigned qubits, BatchBounds bounds = machine_bounds()) noexcept;
 
   // Changes the bounds (tests force small ones); false when the queue could
   // not be set up for them and is off.
@@ -45,8 +68,8 @@ class GateQueue {
   bool enabled() const noexcept { return enabled_; }
 
   bool empty() const noexcept { return gates_.empty(); }
-  bool full() const noexcept { return gates_.size() >= bounds_.gates; }
-  // Whether the gate's positions fit in one set with those already queued.
+  bool full() const noexcept { return gates_.size() >= bounds_.gates || work_ >= bounds_.work; }
+  // Whether the gate can join the queued ones in one batch.
   bool accepts(const PreparedGate& gate) const noexcept;
   void push(const PreparedGate& gate);
 
@@ -57,27 +80,42 @@ class GateQueue {
   // Forgets the queued gates (the end of a run, where nothing reads them).
   void clear() noexcept {
     gates_.clear();
-    positions_ = 0;
+    pairing_ = 0;
+    work_ = 0;
   }
 
  private:
-  static uint64_t positions_of(const PreparedGate& gate) noexcept {
-    return gate.layout.target_bit | gate.layout.control_mask;
-  }
+  // Consecutive gates of a batch that share sub-blocks.
+  struct Stage {
+    PositionSet set;       // the positions of a sub-block
+    PositionSet in_block;  // the same in block coordinates
+    std::size_t first = 0, count = 0;  // its gates in inner_gates_
+  };
 
-  // A block buffer for the task that runs on the calling thread, taken from
-  // those allocated up front (one per thread of the pool and one more).
-  Amplitude* take_buffer() noexcept;
-  void give_back(Amplitude* buffer) noexcept;
+  // The sub-block buffer of the task that runs on the calling thread, taken
+  // from those allocated up front (one per thread of the pool and one more).
+  std::size_t take_buffers() noexcept;
+  void give_back(std::size_t k) noexcept;
+
+  void plan(unsigned qubits);
+  void run_stage(Amplitude* list, uint64_t base, const Stage& stage, std::size_t buffers,
+                 Prefetcher& ahead, KernelPath path) const;
 
   unsigned qubits_;
   BatchBounds bounds_;
   bool ready_ = false;
   bool enabled_ = false;
   std::vector<PreparedGate> gates_;
-  std::vector<PreparedGate> local_;  // the batch in block coordinates
-  uint64_t positions_ = 0;           // union over the queued gates
-  std::vector<AmplitudeList> buffers_;
+  uint64_t pairing_ = 0;  // union over the queued gates
+  double work_ = 0;
+
+  // The plan of the batch being applied.
+  PositionSet outer_;
+  std::vector<BlockGate> outer_gates_;  // the gates as the blocks see them
+  std::vector<Stage> stages_;
+  std::vector<BlockGate> inner_gates_;  // as each stage's sub-blocks see them
+
+  std::vector<AmplitudeList> inner_buffers_;
   std::unique_ptr<std::atomic<bool>[]> buffer_taken_;
 };
 

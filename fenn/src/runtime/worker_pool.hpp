@@ -55,6 +55,22 @@ void parallel_for(uint64_t n, const Body& body) {
       const_cast<Body*>(&body));
 }
 
+// Calls body(begin, end) over `ranges` consecutive ranges covering [0, n),
+// for work whose every index is worth a task of its own (a cache block, say):
+// unlike parallel_for, a small n still goes to the pool.
+template <class Body>
+void parallel_ranges(uint64_t n, uint64_t ranges, const Body& body) {
+  if (n == 0) return;
+  ranges = ranges == 0 ? 1 : ranges > n ? n : ranges;
+  if (ranges == 1) return body(uint64_t{0}, n);
+  pool_detail::run_pass(
+      n, ranges,
+      [](void* context, uint64_t, uint64_t begin, uint64_t end) {
+        (*static_cast<const Body*>(context))(begin, end);
+      },
+      const_cast<Body*>(&body));
+}
+
 // Sums body(begin, end, identity) over sub-ranges of [0, n), joining partial
 // results pairwise: neighbours first, then neighbouring pairs, and so on.
 template <class T, class Body, class Join>
