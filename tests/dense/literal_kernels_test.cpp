@@ -116,7 +116,8 @@ TEST(DenseKernels, SingleIndexKernelsTouchOnlyTheirIndices) {
         gate.f[0] = {0.6, -0.8};
         gate.layout = PairLayout::singles(kQubits, controls);
         const uint64_t count = gate.layout.pairs;
-        for (const auto& [begin, end] : {std::pair<uint64_t, uint64_t>{0, count}, {1, count - 1}, {3, count}}) {
+        for (const auto& [begin, end] : {std::pair<uint64_t, uint64_t>{0, count}, {1, count - 1}, {3, count},
+                                         {4, count}, {8, count - 4}}) {
           if (begin >= end) continue;
           SCOPED_TRACE(::testing::Message() << name_of(path) << ", kind " << static_cast<int>(kind)
                                             << ", controls " << controls << ", range " << begin
@@ -133,6 +134,50 @@ TEST(DenseKernels, SingleIndexKernelsTouchOnlyTheirIndices) {
             ++j;
           }
           ASSERT_TRUE(same_lists(list, want));
+        }
+      }
+    }
+  }
+}
+
+// A pass cuts a gate's pairs into ranges, one per task: any cut gives the
+// bits of one call over all pairs, whichever walk each range takes.
+TEST(DenseKernels, PairRangesSplitAnywhereGiveTheSameBits) {
+  PathGuard guard;
+  using fenn::dense::GateKind;
+  using fenn::dense::PairLayout;
+  using fenn::dense::PreparedGate;
+  constexpr unsigned kQubits = 8;
+  std::mt19937_64 rng(9);
+  std::uniform_real_distribution<double> part(-2.0, 2.0);
+  std::vector<Amplitude> start(uint64_t{1} << kQubits);
+  for (auto& a : start) a = {part(rng), part(rng)};
+  const uint64_t control_sets[] = {0b0, 0b1000, 0b10000100, 0b11, 0b1000001};
+  for (KernelPath path : available_paths()) {
+    for (GateKind kind : {GateKind::Hadamard, GateKind::RX, GateKind::Unitary, GateKind::Multiply}) {
+      for (unsigned target : {0u, 1u, 2u, 3u, 5u}) {
+        for (uint64_t controls : control_sets) {
+          if ((controls >> target) & 1) continue;
+          PreparedGate gate;
+          gate.kind = kind;
+          gate.f = {Amplitude{0.6, -0.8}, Amplitude{0.1, 0.2}, Amplitude{-0.3, 0.4}, Amplitude{0.5, 0.0}};
+          gate.r = {0.7, -0.7, 0.1};
+          gate.layout = kind == GateKind::Multiply
+                            ? PairLayout::singles(kQubits, controls | (uint64_t{1} << target))
+                            : PairLayout(kQubits, target, controls);
+          const uint64_t count = gate.layout.pairs;
+          std::vector<Amplitude> whole = start;
+          fenn::dense::apply_pairs(whole.data(), gate, 0, count, path);
+          for (uint64_t cut : {uint64_t{1}, uint64_t{3}, uint64_t{4}, uint64_t{8}, count / 2 + 4}) {
+            if (cut >= count) continue;
+            SCOPED_TRACE(::testing::Message() << name_of(path) << ", kind " << static_cast<int>(kind)
+                                              << ", target " << target << ", controls " << controls
+                                              << ", cut at " << cut);
+            std::vector<Amplitude> split = start;
+            fenn::dense::apply_pairs(split.data(), gate, cut, count, path);
+            fenn::dense::apply_pairs(split.data(), gate, 0, cut, path);
+            for (std::size_t i = 0; i < split.size(); ++i) ASSERT_TRUE(same_bits(split[i], whole[i])) << i;
+          }
         }
       }
     }
