@@ -410,7 +410,8 @@ int main(int argc, char** argv) {
   std::string output;
   for (int threads : {1, 8}) {
     const std::string command = "RAYON_NUM_THREADS=" + std::to_string(threads) + " " + argv[0] +
-                                " --child " + std::to_string(threads) + (with_28 ? " --with-28" : "");
+                                " --child " + std::to_string(threads) + (with_28 ? " --with-28" : "") +
+                                (only != 0 ? " --only " + std::to_string(only) : "");
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return 1;
     char line[512];
@@ -420,6 +421,7 @@ int main(int argc, char** argv) {
     }
     if (pclose(pipe) != 0) return 1;
   }
+  if (only != 0 && only != 26) return 0;
   const double one = figure(output, "1/26/hadamard");
   const double eight = figure(output, "8/26/hadamard");
   std::printf("hadamard at n = 26: 1 thread %.1f ms, 8 threads %.1f ms, speed-up %.2fx (goal >= 4)\n",
