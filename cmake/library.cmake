@@ -6,12 +6,6 @@
 include(${PROJECT_SOURCE_DIR}/cmake/sources.cmake)
 
 add_library(plim_objects OBJECT ${PLIM_SOURCES})
-# The dense kernels are vectorised by hand, lane for lane as the scalar rule.
-# GCC's own vectoriser turns their scalar edge loops into fused
-# multiply-add-subtracts at -O3 on AVX-512, whatever -ffp-contract says, which
-# rounds once where the rule rounds twice; it stays off there.
-set_source_files_properties(${PROJECT_SOURCE_DIR}/fenn/src/dense/dense_kernels.cpp
-  PROPERTIES COMPILE_OPTIONS "-fno-tree-vectorize")
 target_include_directories(plim_objects
   PUBLIC ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR} ${XXHASH_INCLUDE_DIR})
 target_compile_definitions(plim_objects PUBLIC PLIM_BUILDING_LIBRARY)

@@ -36,6 +36,11 @@ PairLayout PairLayout::singles(unsigned qubits, uint64_t controls) {
 
 #pragma GCC push_options
 #pragma GCC target("avx512f")
+// Here a quad is one register and the code is vectorised by hand; GCC's own
+// vectoriser would turn the scalar edge loops into fused multiply-add-
+// subtracts at -O3 whatever -ffp-contract says, which round once where the
+// rule rounds twice. (The narrower paths need it to split the quads.)
+#pragma GCC optimize("no-tree-vectorize")
 namespace avx512 {
 #include "fenn/src/dense/dense_kernel_body.inc"
 }  // namespace avx512
