@@ -41,25 +41,38 @@ PairLayout PairLayout::singles(unsigned qubits, uint64_t controls) {
 // subtracts at -O3 whatever -ffp-contract says, which round once where the
 // rule rounds twice. (The narrower paths need it to split the quads.)
 #pragma GCC optimize("no-tree-vectorize")
+#define FENN_DENSE_ONE_REGISTER 1
+#define FENN_DENSE_QUADS 1
 namespace avx512 {
 #include "fenn/src/dense/dense_kernel_body.inc"
 }  // namespace avx512
+#undef FENN_DENSE_ONE_REGISTER
+#undef FENN_DENSE_QUADS
 #pragma GCC pop_options
 
 #pragma GCC push_options
 #pragma GCC target("avx2")
+// Here and below a quad spans two or four registers.
+#define FENN_DENSE_ONE_REGISTER 0
+#define FENN_DENSE_QUADS 1
 namespace avx2 {
 #include "fenn/src/dense/dense_kernel_body.inc"
 }  // namespace avx2
+#undef FENN_DENSE_ONE_REGISTER
+#undef FENN_DENSE_QUADS
 #pragma GCC pop_options
 
 #else
 #define FENN_DENSE_WIDE_PATHS 0
 #endif
 
+#define FENN_DENSE_ONE_REGISTER 0
+#define FENN_DENSE_QUADS 0
 namespace baseline {
 #include "fenn/src/dense/dense_kernel_body.inc"
 }  // namespace baseline
+#undef FENN_DENSE_ONE_REGISTER
+#undef FENN_DENSE_QUADS
 
 namespace {
 
