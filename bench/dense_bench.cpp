@@ -31,6 +31,7 @@
 
 #include "fenn.h"
 #include "fenn/src/dense/amplitude_list.hpp"
+#include "fenn/src/dense/dense_kernels.hpp"
 #include "fenn/src/dense/dense_simulator.hpp"
 #include "fenn/src/runtime/worker_pool.hpp"
 #include "plim.h"
@@ -369,6 +370,47 @@ void small_registers() {
   }
 }
 
+// The arithmetic of one gate on a block of 1024 amplitudes that stays in the
+// first-level cache, on every kernel path this processor has, beside a copy
+// of the block: what a batch's gates cost once memory is out of the way.
+void kernel_paths() {
+  using fenn::dense::GateKind;
+  using fenn::dense::KernelPath;
+  std::printf("kernel paths, one thread, 1024 amplitudes in cache (ns; x = multiple of a copy):\n");
+  std::vector<Amplitude> block(1024), copy(1024);
+  const int reps = 20000;
+  auto start = Clock::now();
+  for (int r = 0; r < reps; ++r) {
+    std::memcpy(static_cast<void*>(copy.data()), block.data(), block.size() * sizeof(Amplitude));
+    std::memcpy(static_cast<void*>(block.data()), copy.data(), block.size() * sizeof(Amplitude));
+  }
+  const double copy_ns = seconds_since(start) / (2.0 * reps) * 1e9;
+  const struct {
+    const char* name;
+    KernelPath path;
+  } paths[] = {{"baseline", KernelPath::Baseline}, {"AVX2", KernelPath::Avx2}, {"AVX-512", KernelPath::Avx512}};
+  for (const auto& p : paths) {
+    if (!fenn::dense::kernel_path_available(p.path)) continue;
+    std::printf("  %-9s", p.name);
+    for (GateKind kind : {GateKind::Hadamard, GateKind::RX}) {
+      for (unsigned target : {0u, 2u, 5u}) {
+        // Factors of a rotation, so that the amplitudes keep their size.
+        std::fill(block.begin(), block.end(), Amplitude{0.3, 0.1});
+        fenn::dense::PreparedGate gate;
+        gate.kind = kind;
+        gate.r = {kind == GateKind::RX ? 0.6 : M_SQRT1_2, -M_SQRT1_2, 0.0};
+        gate.f[0] = {-0.0, -0.8};
+        gate.layout = fenn::dense::PairLayout(10, target, 0);
+        start = Clock::now();
+        for (int r = 0; r < reps; ++r) fenn::dense::apply_pairs(block.data(), gate, 0, gate.layout.pairs, p.path);
+        const double ns = seconds_since(start) / reps * 1e9;
+        std::printf("  %s on %u %6.0f (%4.1fx)", kind == GateKind::RX ? "rx" : "h", target, ns, ns / copy_ns);
+      }
+    }
+    std::printf("\n");
+  }
+}
+
 int child(int threads, bool with_28, uint64_t only) {
   std::printf("== worker pool: %zu threads (asked for %d)\n", fenn::runtime::worker_count(), threads);
   std::vector<uint64_t> sizes{20, 24, 26};
@@ -384,7 +426,10 @@ int child(int threads, bool with_28, uint64_t only) {
     if (n <= 24) dump_read(out);
     if (threads == 8 && (n == 24 || n == 26)) circuits(out);
   }
-  if (threads == 1) small_registers();
+  if (threads == 1) {
+    small_registers();
+    kernel_paths();
+  }
   std::fflush(stdout);
   return 0;
 }
