@@ -42,6 +42,15 @@ struct PathGuard {
   return ::testing::AssertionSuccess();
 }
 
+// A list of 2^qubits distinct amplitudes.
+std::vector<Amplitude> random_list(unsigned qubits, uint64_t seed) {
+  std::mt19937_64 rng(seed);
+  std::uniform_real_distribution<double> part(-2.0, 2.0);
+  std::vector<Amplitude> list(uint64_t{1} << qubits);
+  for (auto& a : list) a = {part(rng), part(rng)};
+  return list;
+}
+
 TEST(DenseKernels, EveryPathThisProcessorHas) {
   // The machine's own paths, for the log: a path it lacks is not tested.
   std::string names;
@@ -103,10 +112,7 @@ TEST(DenseKernels, SingleIndexKernelsTouchOnlyTheirIndices) {
   using fenn::dense::PreparedGate;
   constexpr unsigned kQubits = 6;
   const uint64_t control_sets[] = {0b0, 0b1, 0b10, 0b11, 0b100001, 0b1010, 0b110000};
-  std::mt19937_64 rng(5);
-  std::uniform_real_distribution<double> part(-2.0, 2.0);
-  std::vector<Amplitude> start(uint64_t{1} << kQubits);
-  for (auto& a : start) a = {part(rng), part(rng)};
+  std::vector<Amplitude> start = random_list(kQubits, 5);
   start[3] = {-0.0, std::nan("")};
   for (KernelPath path : available_paths()) {
     for (GateKind kind : {GateKind::Multiply, GateKind::Negate}) {
@@ -148,10 +154,7 @@ TEST(DenseKernels, PairRangesSplitAnywhereGiveTheSameBits) {
   using fenn::dense::PairLayout;
   using fenn::dense::PreparedGate;
   constexpr unsigned kQubits = 8;
-  std::mt19937_64 rng(9);
-  std::uniform_real_distribution<double> part(-2.0, 2.0);
-  std::vector<Amplitude> start(uint64_t{1} << kQubits);
-  for (auto& a : start) a = {part(rng), part(rng)};
+  const std::vector<Amplitude> start = random_list(kQubits, 9);
   const uint64_t control_sets[] = {0b0, 0b1000, 0b10000100, 0b11, 0b1000001};
   for (KernelPath path : available_paths()) {
     for (GateKind kind : {GateKind::Hadamard, GateKind::RX, GateKind::Unitary, GateKind::Multiply}) {

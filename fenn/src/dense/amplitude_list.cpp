@@ -11,18 +11,30 @@
 namespace fenn::dense {
 
 namespace {
+
+constexpr std::size_t rounded_up(std::size_t bytes, std::size_t unit) noexcept {
+  return (bytes + unit - 1) / unit * unit;
+}
+
+// `bytes` rounded up to whole units of `alignment`, at an address that is a
+// multiple of it; null when refused.
+void* aligned_block(std::size_t alignment, std::size_t bytes) noexcept {
+  return std::aligned_alloc(alignment, rounded_up(bytes, alignment));
+}
+
+// Whole cache lines, so that no vector access of four amplitudes is split
+// across two.
 constexpr std::size_t kCacheLine = 64;
+
 }  // namespace
 
 AmplitudeList allocate_aligned(uint64_t size) {
   if (size > std::numeric_limits<std::size_t>::max() / sizeof(Amplitude) - kCacheLine) return nullptr;
-  const std::size_t bytes = size * sizeof(Amplitude);
-  return AmplitudeList(static_cast<Amplitude*>(
-      std::aligned_alloc(kCacheLine, (bytes + kCacheLine - 1) / kCacheLine * kCacheLine)));
+  return AmplitudeList(static_cast<Amplitude*>(aligned_block(kCacheLine, size * sizeof(Amplitude))));
 }
 
 AmplitudeList allocate_zeroed(uint64_t size) {
-  if (size > std::numeric_limits<std::size_t>::max() / sizeof(Amplitude)) return nullptr;
+  if (size > std::numeric_limits<std::size_t>::max() / sizeof(Amplitude) - kCacheLine) return nullptr;
   const std::size_t bytes = size * sizeof(Amplitude);
   // Lists of 64 MiB and more are aligned to, and asked to be backed by, huge
   // pages: a fault then maps 2 MiB instead of 4 KiB, which is most of the
@@ -32,13 +44,10 @@ AmplitudeList allocate_zeroed(uint64_t size) {
   constexpr std::size_t kHugeFrom = std::size_t{1} << 26;
   void* block = nullptr;
   if (bytes >= kHugeFrom) {
-    const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-    block = std::aligned_alloc(kHugePage, rounded);
-    if (block != nullptr) (void)madvise(block, rounded, MADV_HUGEPAGE);
+    block = aligned_block(kHugePage, bytes);
+    if (block != nullptr) (void)madvise(block, rounded_up(bytes, kHugePage), MADV_HUGEPAGE);
   } else {
-    // Whole cache lines, so that no vector access of four amplitudes is split
-    // across two.
-    block = std::aligned_alloc(kCacheLine, (bytes + kCacheLine - 1) / kCacheLine * kCacheLine);
+    block = aligned_block(kCacheLine, bytes);
   }
   // Amplitude is an implicit-lifetime type: the raw block holds the list.
   AmplitudeList list(static_cast<Amplitude*>(block));

@@ -21,11 +21,8 @@ PreparedGate prepare(GateKind kind, unsigned qubits, uint64_t target, Positions 
 
 void DenseSimulator::submit(const PreparedGate& gate) {
   if (!queue_.enabled()) return apply_gate(state_.get(), gate, active_kernel_path());
-  if (!queue_.accepts(gate)) {
-    flush();
-    // More positions than a batch may hold: this gate alone is one pass.
-    if (!queue_.accepts(gate)) return apply_gate(state_.get(), gate, active_kernel_path());
-  }
+  // An empty queue takes any gate.
+  if (!queue_.accepts(gate)) flush();
   queue_.push(gate);
   if (queue_.full()) flush();
 }

@@ -29,38 +29,48 @@ unsigned fitting_positions(long bytes, unsigned least, unsigned most, unsigned f
   return std::clamp(static_cast<unsigned>(std::bit_width(amplitudes)) - 1, least, most);
 }
 
-// Copies the 2^set.size amplitudes of a block, in pieces of 2^run, between
-// the list (at base) and a contiguous buffer; `run` is the count of the
-// set's lowest positions that are 0, 1, 2, ... with no gap.
+// The pieces a set's sub-block is made of in the list: runs of 2^run
+// consecutive amplitudes (`run` counts the set's lowest positions 0, 1, 2,
+// ... with no gap), one for every combination of the higher positions' bits,
+// visited in increasing order (the next subset of a mask is (x - mask) &
+// mask, and comes back to 0 after the last).
+struct Pieces {
+  explicit Pieces(const PositionSet& set) noexcept
+      : run(static_cast<unsigned>(std::countr_one(set.mask))),
+        length(uint64_t{1} << run),
+        high_mask(set.mask & ~(length - 1)) {}
+
+  uint64_t next(uint64_t offset) const noexcept { return (offset - high_mask) & high_mask; }
+  // A single piece: the sub-block lies where it is, contiguous.
+  bool whole() const noexcept { return high_mask == 0; }
+
+  unsigned run;
+  uint64_t length;
+  uint64_t high_mask;
+};
+
+// Copies the 2^set.size amplitudes of a sub-block between the list (at
+// base) and a contiguous buffer, piece by piece.
 template <bool ToBuffer>
-void move_block(Amplitude* list, uint64_t base, const PositionSet& set, Amplitude* buffer) noexcept {
-  const unsigned run = static_cast<unsigned>(std::countr_one(set.mask));
-  const uint64_t high_mask = set.mask & ~((uint64_t{1} << run) - 1);
-  const std::size_t run_bytes = sizeof(Amplitude) << run;
-  // Every combination of the higher positions' bits, in increasing order
-  // (the next subset of a mask is (x - mask) & mask).
+void move_block(Amplitude* list, uint64_t base, const Pieces& pieces, Amplitude* buffer) noexcept {
+  const std::size_t run_bytes = sizeof(Amplitude) * pieces.length;
   uint64_t offset = 0;
   Amplitude* piece = buffer;
-  const uint64_t length = uint64_t{1} << run;
   do {
     Amplitude* at = list + (base | offset);
     Amplitude* to = ToBuffer ? piece : at;
     const Amplitude* from = ToBuffer ? at : piece;
     // Short pieces are copied inline, four amplitudes (a cache line) at a
     // time, rather than through a call per piece.
-    if (length >= 64 || length % 4 != 0) {
+    if (pieces.length >= 64 || pieces.length % 4 != 0) {
       std::memcpy(static_cast<void*>(to), from, run_bytes);
     } else {
-      for (uint64_t x = 0; x < length; x += 4)
+      for (uint64_t x = 0; x < pieces.length; x += 4)
         std::memcpy(static_cast<void*>(to + x), from + x, 4 * sizeof(Amplitude));
     }
-    piece += length;
-    offset = (offset - high_mask) & high_mask;
+    piece += pieces.length;
+    offset = pieces.next(offset);
   } while (offset != 0);
-}
-
-bool contiguous(const PositionSet& set) noexcept {
-  return static_cast<unsigned>(std::countr_one(set.mask)) == set.size;
 }
 
 }  // namespace
@@ -73,33 +83,28 @@ class Prefetcher {
  public:
   explicit Prefetcher(const Amplitude* list) noexcept : list_(list) {}
 
-  // The sub-block of `set` at `base`, over `calls` gate calls.
-  void start(uint64_t base, const PositionSet& set, uint64_t calls) noexcept {
+  // The sub-block at `base`, made of `pieces`, over `calls` gate calls.
+  void start(uint64_t base, const Pieces& pieces, unsigned size, uint64_t calls) noexcept {
+    pieces_ = &pieces;
     base_ = base;
-    run_ = static_cast<unsigned>(std::countr_one(set.mask));
-    high_mask_ = set.mask & ~((uint64_t{1} << run_) - 1);
-    piece_lines_ = std::max<uint64_t>(1, (sizeof(Amplitude) << run_) / kLine);
-    const uint64_t lines = std::max<uint64_t>(1, (sizeof(Amplitude) << set.size) / kLine);
+    piece_lines_ = std::max<uint64_t>(1, sizeof(Amplitude) * pieces.length / kLine);
+    const uint64_t lines = std::max<uint64_t>(1, (sizeof(Amplitude) << size) / kLine);
     per_call_ = (lines + calls - 1) / std::max<uint64_t>(calls, 1);
     offset_ = 0;
     line_ = 0;
-    active_ = true;
   }
-  void stop() noexcept { active_ = false; }
+  void stop() noexcept { pieces_ = nullptr; }
 
   void step() noexcept {
-    if (!active_) return;
+    if (pieces_ == nullptr) return;
     for (uint64_t k = 0; k < per_call_; ++k) {
       // Into the second-level cache and beyond: the first-level one holds
       // the sub-block being computed.
       __builtin_prefetch(reinterpret_cast<const char*>(list_ + (base_ | offset_)) + kLine * line_, 0, 1);
       if (++line_ == piece_lines_) {
         line_ = 0;
-        offset_ = (offset_ - high_mask_) & high_mask_;
-        if (offset_ == 0) {
-          active_ = false;
-          return;
-        }
+        offset_ = pieces_->next(offset_);
+        if (offset_ == 0) return stop();
       }
     }
   }
@@ -107,10 +112,9 @@ class Prefetcher {
  private:
   static constexpr uint64_t kLine = 64;
   const Amplitude* list_;
-  unsigned run_ = 0;
-  uint64_t high_mask_ = 0, piece_lines_ = 1, per_call_ = 0;
+  const Pieces* pieces_ = nullptr;  // null when nothing is asked for
+  uint64_t piece_lines_ = 1, per_call_ = 0;
   uint64_t base_ = 0, offset_ = 0, line_ = 0;
-  bool active_ = false;
 };
 
 BatchBounds machine_bounds() noexcept {
@@ -169,7 +173,8 @@ bool GateQueue::set_bounds(BatchBounds bounds) noexcept {
 
 bool GateQueue::accepts(const PreparedGate& gate) const noexcept {
   if (gates_.empty()) return true;
-  if (gates_.size() >= bounds_.gates || work_ + work_of(gate) > bounds_.work) return false;
+  // The gate count is bounded by full(), which applies the queue at the bound.
+  if (work_ + work_of(gate) > bounds_.work) return false;
   const uint64_t set = pairing_ | pairing_bit(gate) | ((uint64_t{1} << bounds_.low_run) - 1);
   return static_cast<unsigned>(std::popcount(set)) <= bounds_.positions;
 }
@@ -180,10 +185,10 @@ void GateQueue::push(const PreparedGate& gate) {
   work_ += work_of(gate);
 }
 
-std::size_t GateQueue::take_buffers() noexcept {
+std::size_t GateQueue::take_buffer() noexcept {
   const std::size_t count = inner_buffers_.size();
-  // Never more tasks at once than threads, so one pair is always free or
-  // about to be given back by a task that does not wait for anything.
+  // Never more tasks at once than threads, so one is always free or about to
+  // be given back by a task that does not wait for anything.
   for (;;) {
     for (std::size_t k = 0; k < count; ++k) {
       bool expected = false;
@@ -243,10 +248,10 @@ void GateQueue::plan(unsigned qubits) {
   }
 }
 
-void GateQueue::run_stage(Amplitude* list, uint64_t base, const Stage& stage, std::size_t buffers,
+void GateQueue::run_stage(Amplitude* list, uint64_t base, const Stage& stage, std::size_t buffer_index,
                           Prefetcher& ahead, KernelPath path) const {
-  const bool in_place = contiguous(stage.set);
-  Amplitude* const buffer = inner_buffers_[buffers].get();
+  const Pieces pieces(stage.set);
+  Amplitude* const buffer = inner_buffers_[buffer_index].get();
   const BlockGate* const gates = inner_gates_.data() + stage.first;
   const uint64_t subs = uint64_t{1} << (outer_.size - stage.in_block.size);
   const auto sub_block = [&](uint64_t u) { return base | outer_.to_global(stage.in_block.block_base(u)); };
@@ -259,16 +264,16 @@ void GateQueue::run_stage(Amplitude* list, uint64_t base, const Stage& stage, st
       if (const PreparedGate* form = gates[g].in(global)) active[count++] = form;
     if (u + 1 < subs) {
       next = sub_block(u + 1);
-      if (count != 0) ahead.start(next, stage.set, count);
+      if (count != 0) ahead.start(next, pieces, stage.set.size, count);
     }
     if (count == 0) continue;
-    Amplitude* data = in_place ? list + global : buffer;
-    if (!in_place) move_block<true>(list, global, stage.set, buffer);
+    Amplitude* data = pieces.whole() ? list + global : buffer;
+    if (!pieces.whole()) move_block<true>(list, global, pieces, buffer);
     for (std::size_t g = 0; g < count; ++g) {
       ahead.step();
       apply_pairs(data, *active[g], 0, active[g]->layout.pairs, path);
     }
-    if (!in_place) move_block<false>(list, global, stage.set, buffer);
+    if (!pieces.whole()) move_block<false>(list, global, pieces, buffer);
     ahead.stop();
   }
 }
@@ -285,7 +290,7 @@ void GateQueue::apply(Amplitude* list, unsigned qubits, KernelPath path) {
   // stage; the block's lines stay in the second-level cache between stages.
   const uint64_t blocks = uint64_t{1} << (qubits - outer_.size);
   runtime::parallel_ranges(blocks, blocks / kBlocksPerTask, [&](uint64_t first, uint64_t last) {
-    const std::size_t buffers = take_buffers();
+    const std::size_t buffer = take_buffer();
     Prefetcher ahead(list);
     for (uint64_t o = first; o < last; ++o) {
       const uint64_t base = outer_.block_base(o);
@@ -293,9 +298,9 @@ void GateQueue::apply(Amplitude* list, unsigned qubits, KernelPath path) {
       if (std::none_of(outer_gates_.begin(), outer_gates_.end(),
                        [base](const BlockGate& gate) { return gate.in(base) != nullptr; }))
         continue;
-      for (const Stage& stage : stages_) run_stage(list, base, stage, buffers, ahead, path);
+      for (const Stage& stage : stages_) run_stage(list, base, stage, buffer, ahead, path);
     }
-    give_back(buffers);
+    give_back(buffer);
   });
   clear();
 }

@@ -69,7 +69,8 @@ class GateQueue {
 
   bool empty() const noexcept { return gates_.empty(); }
   bool full() const noexcept { return gates_.size() >= bounds_.gates || work_ >= bounds_.work; }
-  // Whether the gate can join the queued ones in one batch.
+  // Whether the gate can join the queued ones in one batch; an empty queue
+  // takes any gate.
   bool accepts(const PreparedGate& gate) const noexcept;
   void push(const PreparedGate& gate);
 
@@ -94,11 +95,11 @@ class GateQueue {
 
   // The sub-block buffer of the task that runs on the calling thread, taken
   // from those allocated up front (one per thread of the pool and one more).
-  std::size_t take_buffers() noexcept;
+  std::size_t take_buffer() noexcept;
   void give_back(std::size_t k) noexcept;
 
   void plan(unsigned qubits);
-  void run_stage(Amplitude* list, uint64_t base, const Stage& stage, std::size_t buffers,
+  void run_stage(Amplitude* list, uint64_t base, const Stage& stage, std::size_t buffer_index,
                  Prefetcher& ahead, KernelPath path) const;
 
   unsigned qubits_;

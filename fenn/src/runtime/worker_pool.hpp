@@ -40,21 +40,6 @@ uint64_t reduce_chunks(uint64_t n);
 
 }  // namespace pool_detail
 
-// Calls body(begin, end) over disjoint sub-ranges covering [0, n).
-template <class Body>
-void parallel_for(uint64_t n, const Body& body) {
-  if (n < kInlineBelow) {
-    if (n != 0) body(uint64_t{0}, n);
-    return;
-  }
-  pool_detail::run_pass(
-      n, pool_detail::for_chunks(n),
-      [](void* context, uint64_t, uint64_t begin, uint64_t end) {
-        (*static_cast<const Body*>(context))(begin, end);
-      },
-      const_cast<Body*>(&body));
-}
-
 // Calls body(begin, end) over `ranges` consecutive ranges covering [0, n),
 // for work whose every index is worth a task of its own (a cache block, say):
 // unlike parallel_for, a small n still goes to the pool.
@@ -69,6 +54,16 @@ void parallel_ranges(uint64_t n, uint64_t ranges, const Body& body) {
         (*static_cast<const Body*>(context))(begin, end);
       },
       const_cast<Body*>(&body));
+}
+
+// Calls body(begin, end) over disjoint sub-ranges covering [0, n).
+template <class Body>
+void parallel_for(uint64_t n, const Body& body) {
+  if (n < kInlineBelow) {
+    if (n != 0) body(uint64_t{0}, n);
+    return;
+  }
+  parallel_ranges(n, pool_detail::for_chunks(n), body);
 }
 
 // Sums body(begin, end, identity) over sub-ranges of [0, n), joining partial

@@ -9,8 +9,8 @@ namespace plim::encoding {
 
 namespace {
 
-template <class Out>
-void write_metrics_fields(const Metrics& metrics, Out& w) noexcept {
+// One walk sizes and writes.
+constexpr auto write_metrics_fields = [](const Metrics& metrics, auto& w) noexcept {
   w.u64(metrics.qubit_simultaneous);
   w.u64(metrics.qubit_count);
   w.u64(metrics.future_count);
@@ -21,21 +21,16 @@ void write_metrics_fields(const Metrics& metrics, Out& w) noexcept {
   w.u64(metrics.plugins.size());
   for (const std::string& name : metrics.plugins) w.string(name);
   w.boolean(metrics.ready);
-}
+};
 
 }  // namespace
 
-// One walk sizes and writes.
-constexpr auto kMetricsWalk = [](const Metrics& value, auto& w) {
-  write_metrics_fields(value, w);
-};
-
 std::size_t metrics_bin_size(const Metrics& metrics) {
-  return bin::counted_size(metrics, kMetricsWalk);
+  return bin::counted_size(metrics, write_metrics_fields);
 }
 
 ByteBuffer write_metrics_bin(const Metrics& metrics) {
-  return bin::write_exact(metrics, kMetricsWalk);
+  return bin::write_exact(metrics, write_metrics_fields);
 }
 
 Decoded<Metrics> read_metrics_bin(std::span<const uint8_t> input) {

@@ -98,25 +98,20 @@ void write_code_block_bin(const CodeBlock& block, Out& w) noexcept {
   w.u64(block.depth);
 }
 
-template <class Out>
-void write_blocks_bin(std::span<const CodeBlock* const> blocks, Out& w) noexcept {
+// One walk sizes and writes.
+constexpr auto write_blocks_bin = [](std::span<const CodeBlock* const> blocks, auto& w) noexcept {
   w.u64(blocks.size());
   for (const CodeBlock* block : blocks) write_code_block_bin(*block, w);
-}
+};
 
 }  // namespace
 
-// One walk sizes and writes.
-constexpr auto kCodeWalk = [](std::span<const CodeBlock* const> code, auto& w) {
-  write_blocks_bin(code, w);
-};
-
 std::size_t quantum_code_bin_size(std::span<const CodeBlock* const> blocks) {
-  return bin::counted_size(blocks, kCodeWalk);
+  return bin::counted_size(blocks, write_blocks_bin);
 }
 
 ByteBuffer write_quantum_code_bin(std::span<const CodeBlock* const> blocks) {
-  return bin::write_exact(blocks, kCodeWalk);
+  return bin::write_exact(blocks, write_blocks_bin);
 }
 
 }  // namespace plim::encoding

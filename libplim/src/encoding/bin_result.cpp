@@ -36,13 +36,13 @@ void write_dump_data_bin(const DumpData& dump, Out& w) noexcept {
   }
 }
 
-template <class Out>
-void write_result_fields(const ResultData& result, Out& w) noexcept {
+// One walk sizes and writes.
+constexpr auto write_result_fields = [](const ResultData& result, auto& w) noexcept {
   w.template list<int64_t>(result.future);
   w.u64(result.dump.size());
   for (const DumpData& dump : result.dump) write_dump_data_bin(dump, w);
   w.f64(result.exec_time);
-}
+};
 
 void read_basis_states_bin(bin::Reader& r, BasisStates& states) {
   const uint64_t count = r.u64();
@@ -79,17 +79,12 @@ DumpData read_dump_data_bin(bin::Reader& r) {
 
 }  // namespace
 
-// One walk sizes and writes.
-constexpr auto kResultDataWalk = [](const ResultData& value, auto& w) {
-  write_result_fields(value, w);
-};
-
 std::size_t result_bin_size(const ResultData& result) {
-  return bin::counted_size(result, kResultDataWalk);
+  return bin::counted_size(result, write_result_fields);
 }
 
 ByteBuffer write_result_bin(const ResultData& result) {
-  return bin::write_exact(result, kResultDataWalk);
+  return bin::write_exact(result, write_result_fields);
 }
 
 Decoded<ResultData> read_result_bin(std::span<const uint8_t> input) {
