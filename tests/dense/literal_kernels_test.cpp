@@ -1,5 +1,8 @@
 // The in-place kernels against the rules written out index by index, bit
 // for bit, on every kernel path this processor has.
+#include <bit>
+#include <cmath>
+#include <limits>
 #include <string>
 
 #include "fenn/src/dense/dense_kernels.hpp"
@@ -180,6 +183,97 @@ TEST(DenseKernels, PairRangesSplitAnywhereGiveTheSameBits) {
             fenn::dense::apply_pairs(split.data(), gate, cut, count, path);
             fenn::dense::apply_pairs(split.data(), gate, 0, cut, path);
             for (std::size_t i = 0; i < split.size(); ++i) ASSERT_TRUE(same_bits(split[i], whole[i])) << i;
+          }
+        }
+      }
+    }
+  }
+}
+
+// Parts that are not plain numbers: zeros of both signs, infinities, NaNs,
+// subnormals and overflowing products, through every gate kind with angles
+// that are not numbers either, on every path. Where the rule's part is a
+// number the kernels give its bits; where it is a NaN they give a NaN (which
+// of two NaNs meeting in one operation propagates is the processor's
+// choice, so the bits of a NaN are not compared).
+TEST(DenseKernels, SpecialValuesGiveTheRulesNumbersAndNaNs) {
+  PathGuard guard;
+  constexpr unsigned kQubits = 6;
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  // Rotations on every qubit make a state of distinct complex parts,
+  // controlled unitaries bring NaNs and infinities into some of them, and a
+  // pauli_z turns zeros negative.
+  struct Step {
+    uint64_t target;
+    std::vector<uint64_t> controls;
+    std::array<Amplitude, 4> m;
+    OpKind kind = OpKind::Unitary;
+  };
+  const std::vector<Step> prep = {
+      {0, {}, {{{0.6, -0.0}, {-0.0, 0.8}, {0.8, -0.0}, {-0.6, -0.0}}}},
+      {1, {}, {{{0.5, 0.5}, {0.5, -0.5}, {-0.5, 0.5}, {0.5, 0.5}}}},
+      {2, {}, {{{1e300, 1e-300}, {0.5, -0.5}, {-0.0, 1e300}, {1e-310, 0.0}}}},
+      {3, {}, {{{0.28, 0.96}, {0.0, -0.0}, {-0.0, 0.0}, {-0.96, 0.28}}}},
+      {4, {1, 2}, {{{1.0, 0.0}, {nan, 0.0}, {0.0, 0.0}, {0.0, 1.0}}}},
+      {5, {0}, {{{inf, 1.0}, {0.5, -0.0}, {0.25, 0.5}, {-0.0, 1.0}}}},
+      {5, {}, {}, OpKind::PauliZ},
+  };
+  const double angles[] = {0.7, -0.0, 0.0, M_PI, nan, -nan, inf, -inf};
+  const std::array<Amplitude, 4> odd = {{{nan, 1.0}, {inf, -0.0}, {-0.0, 0.0}, {1e300, -inf}}};
+  const auto agrees = [](double got, double want) {
+    return std::isnan(want) ? std::isnan(got) : std::bit_cast<uint64_t>(got) == std::bit_cast<uint64_t>(want);
+  };
+  const auto prepared = [&prep](auto& target) {
+    for (const Step& step : prep) {
+      Op op;
+      op.kind = step.kind;
+      op.target = step.target;
+      op.controls = step.controls;
+      op.matrix = step.m;
+      apply_gate_op(target, op);
+    }
+  };
+  literal::State rule(kQubits);
+  prepared(rule);
+  // The fixture holds every kind of part, and numbers too.
+  std::size_t nans = 0, infs = 0, negative_zeros = 0, numbers = 0;
+  for (const literal::C& a : rule.list)
+    for (double x : {a.re, a.im}) {
+      nans += std::isnan(x);
+      infs += std::isinf(x);
+      negative_zeros += x == 0.0 && std::signbit(x);
+      numbers += std::isfinite(x) && x != 0.0;
+    }
+  ASSERT_GT(nans, 0u);
+  ASSERT_GT(infs, 0u);
+  ASSERT_GT(negative_zeros, 0u);
+  ASSERT_GT(numbers, 8u);
+  for (KernelPath path : available_paths()) {
+    fenn::dense::set_active_kernel_path(path);
+    for (int kind = 0; kind < 9; ++kind) {
+      for (double angle : angles) {
+        for (uint64_t target : {0u, 1u, 2u, 4u}) {
+          const std::vector<uint64_t> control_sets[] = {{}, {(target + 3) % kQubits}};
+          for (const std::vector<uint64_t>& controls : control_sets) {
+            SCOPED_TRACE(::testing::Message() << name_of(path) << ", kind " << kind << ", angle " << angle
+                                              << ", target " << target << ", " << controls.size() << " controls");
+            Op op;
+            op.kind = static_cast<OpKind>(kind);
+            op.target = target;
+            op.controls = controls;
+            op.angle = angle;
+            op.matrix = std::isnan(angle) ? odd : prep[target + 1].m;
+            DenseSimulator sim = make(kQubits);
+            prepared(sim);
+            literal::State expected = rule;
+            apply_gate_op(sim, op);
+            apply_gate_op(expected, op);
+            const auto got = sim.state();
+            for (std::size_t i = 0; i < got.size(); ++i)
+              ASSERT_TRUE(agrees(got[i].re, expected.list[i].re) && agrees(got[i].im, expected.list[i].im))
+                  << "index " << i << ": (" << got[i].re << ", " << got[i].im << ") where the rule gives ("
+                  << expected.list[i].re << ", " << expected.list[i].im << ")";
           }
         }
       }

@@ -60,7 +60,6 @@ void DenseSimulator::pauli_z(uint64_t target, Positions controls) {
 void DenseSimulator::hadamard(uint64_t target, Positions controls) {
   PreparedGate gate = prepare(GateKind::Hadamard, static_cast<unsigned>(qubits_), target, controls);
   gate.r[0] = kHalfSqrt2;
-  gate.r[1] = -kHalfSqrt2;
   submit(gate);
 }
 

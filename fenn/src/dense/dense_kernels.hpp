@@ -60,7 +60,7 @@ struct PairLayout {
 
 // A gate with its factors computed once, before any pass:
 //   PauliY     f[0] = -i for the clear index, f[1] = +i for the set one
-//   Hadamard   r[0] = s, r[1] = -s
+//   Hadamard   r[0] = s
 //   Phase      f[1] = e^{i lambda}
 //   RX         f[0] = -i sin(theta/2), r[0] = cos(theta/2)
 //   RY         r[0] = -sin, r[1] = +sin, r[2] = cos
@@ -89,5 +89,12 @@ void set_active_kernel_path(KernelPath path) noexcept;
 // Applies the gate to the visited pairs [begin, end) of `list`.
 void apply_pairs(Amplitude* list, const PreparedGate& gate, uint64_t begin, uint64_t end,
                  KernelPath path) noexcept;
+
+// Copies a sub-block between the list and a contiguous buffer (into the
+// buffer when `to_buffer`): pieces of `length` consecutive amplitudes at
+// base | offset, for every offset made of bits of `high_mask`, in increasing
+// order.
+void move_pieces(Amplitude* list, uint64_t base, uint64_t length, uint64_t high_mask, Amplitude* buffer,
+                 bool to_buffer, KernelPath path) noexcept;
 
 }  // namespace fenn::dense

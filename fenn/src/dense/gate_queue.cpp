@@ -49,30 +49,6 @@ struct Pieces {
   uint64_t high_mask;
 };
 
-// Copies the 2^set.size amplitudes of a sub-block between the list (at
-// base) and a contiguous buffer, piece by piece.
-template <bool ToBuffer>
-void move_block(Amplitude* list, uint64_t base, const Pieces& pieces, Amplitude* buffer) noexcept {
-  const std::size_t run_bytes = sizeof(Amplitude) * pieces.length;
-  uint64_t offset = 0;
-  Amplitude* piece = buffer;
-  do {
-    Amplitude* at = list + (base | offset);
-    Amplitude* to = ToBuffer ? piece : at;
-    const Amplitude* from = ToBuffer ? at : piece;
-    // Short pieces are copied inline, four amplitudes (a cache line) at a
-    // time, rather than through a call per piece.
-    if (pieces.length >= 64 || pieces.length % 4 != 0) {
-      std::memcpy(static_cast<void*>(to), from, run_bytes);
-    } else {
-      for (uint64_t x = 0; x < pieces.length; x += 4)
-        std::memcpy(static_cast<void*>(to + x), from + x, 4 * sizeof(Amplitude));
-    }
-    piece += pieces.length;
-    offset = pieces.next(offset);
-  } while (offset != 0);
-}
-
 }  // namespace
 
 // Reads the next sub-block into the cache while the current one computes:
@@ -268,12 +244,12 @@ void GateQueue::run_stage(Amplitude* list, uint64_t base, const Stage& stage, st
     }
     if (count == 0) continue;
     Amplitude* data = pieces.whole() ? list + global : buffer;
-    if (!pieces.whole()) move_block<true>(list, global, pieces, buffer);
+    if (!pieces.whole()) move_pieces(list, global, pieces.length, pieces.high_mask, buffer, true, path);
     for (std::size_t g = 0; g < count; ++g) {
       ahead.step();
       apply_pairs(data, *active[g], 0, active[g]->layout.pairs, path);
     }
-    if (!pieces.whole()) move_block<false>(list, global, pieces, buffer);
+    if (!pieces.whole()) move_pieces(list, global, pieces.length, pieces.high_mask, buffer, false, path);
     ahead.stop();
   }
 }
