@@ -118,14 +118,14 @@ void apply_pairs(Amplitude* list, const PreparedGate& gate, uint64_t begin, uint
   }
 }
 
-void move_pieces(Amplitude* list, uint64_t base, uint64_t length, uint64_t high_mask, Amplitude* buffer,
-                 bool to_buffer, KernelPath path) noexcept {
+void move_pieces(Amplitude* list, uint64_t base, const Pieces& pieces, Amplitude* buffer, bool to_buffer,
+                 KernelPath path) noexcept {
   switch (path) {
 #if FENN_DENSE_WIDE_PATHS
-    case KernelPath::Avx512: return avx512::move_pieces(list, base, length, high_mask, buffer, to_buffer);
-    case KernelPath::Avx2: return avx2::move_pieces(list, base, length, high_mask, buffer, to_buffer);
+    case KernelPath::Avx512: return avx512::move_pieces(list, base, pieces, buffer, to_buffer);
+    case KernelPath::Avx2: return avx2::move_pieces(list, base, pieces, buffer, to_buffer);
 #endif
-    default: return baseline::move_pieces(list, base, length, high_mask, buffer, to_buffer);
+    default: return baseline::move_pieces(list, base, pieces, buffer, to_buffer);
   }
 }
 

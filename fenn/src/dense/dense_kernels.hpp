@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 
+#include "fenn/src/dense/pieces.hpp"
 #include "fenn/src/math/complex_math.hpp"
 
 namespace fenn::dense {
@@ -90,11 +91,9 @@ void set_active_kernel_path(KernelPath path) noexcept;
 void apply_pairs(Amplitude* list, const PreparedGate& gate, uint64_t begin, uint64_t end,
                  KernelPath path) noexcept;
 
-// Copies a sub-block between the list and a contiguous buffer (into the
-// buffer when `to_buffer`): pieces of `length` consecutive amplitudes at
-// base | offset, for every offset made of bits of `high_mask`, in increasing
-// order.
-void move_pieces(Amplitude* list, uint64_t base, uint64_t length, uint64_t high_mask, Amplitude* buffer,
-                 bool to_buffer, KernelPath path) noexcept;
+// Copies the sub-block at `base` between the list and a contiguous buffer
+// (into the buffer when `to_buffer`), piece by piece.
+void move_pieces(Amplitude* list, uint64_t base, const Pieces& pieces, Amplitude* buffer, bool to_buffer,
+                 KernelPath path) noexcept;
 
 }  // namespace fenn::dense

@@ -29,26 +29,6 @@ unsigned fitting_positions(long bytes, unsigned least, unsigned most, unsigned f
   return std::clamp(static_cast<unsigned>(std::bit_width(amplitudes)) - 1, least, most);
 }
 
-// The pieces a set's sub-block is made of in the list: runs of 2^run
-// consecutive amplitudes (`run` counts the set's lowest positions 0, 1, 2,
-// ... with no gap), one for every combination of the higher positions' bits,
-// visited in increasing order (the next subset of a mask is (x - mask) &
-// mask, and comes back to 0 after the last).
-struct Pieces {
-  explicit Pieces(const PositionSet& set) noexcept
-      : run(static_cast<unsigned>(std::countr_one(set.mask))),
-        length(uint64_t{1} << run),
-        high_mask(set.mask & ~(length - 1)) {}
-
-  uint64_t next(uint64_t offset) const noexcept { return (offset - high_mask) & high_mask; }
-  // A single piece: the sub-block lies where it is, contiguous.
-  bool whole() const noexcept { return high_mask == 0; }
-
-  unsigned run;
-  uint64_t length;
-  uint64_t high_mask;
-};
-
 }  // namespace
 
 // Reads the next sub-block into the cache while the current one computes:
@@ -226,7 +206,7 @@ void GateQueue::plan(unsigned qubits) {
 
 void GateQueue::run_stage(Amplitude* list, uint64_t base, const Stage& stage, std::size_t buffer_index,
                           Prefetcher& ahead, KernelPath path) const {
-  const Pieces pieces(stage.set);
+  const Pieces pieces(stage.set.mask);
   Amplitude* const buffer = inner_buffers_[buffer_index].get();
   const BlockGate* const gates = inner_gates_.data() + stage.first;
   const uint64_t subs = uint64_t{1} << (outer_.size - stage.in_block.size);
@@ -244,12 +224,12 @@ void GateQueue::run_stage(Amplitude* list, uint64_t base, const Stage& stage, st
     }
     if (count == 0) continue;
     Amplitude* data = pieces.whole() ? list + global : buffer;
-    if (!pieces.whole()) move_pieces(list, global, pieces.length, pieces.high_mask, buffer, true, path);
+    if (!pieces.whole()) move_pieces(list, global, pieces, buffer, true, path);
     for (std::size_t g = 0; g < count; ++g) {
       ahead.step();
       apply_pairs(data, *active[g], 0, active[g]->layout.pairs, path);
     }
-    if (!pieces.whole()) move_pieces(list, global, pieces.length, pieces.high_mask, buffer, false, path);
+    if (!pieces.whole()) move_pieces(list, global, pieces, buffer, false, path);
     ahead.stop();
   }
 }
