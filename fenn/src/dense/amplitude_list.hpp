@@ -18,9 +18,9 @@ using AmplitudeList = std::unique_ptr<Amplitude[], FreeAmplitudes>;
 // when the memory is not available.
 AmplitudeList allocate_aligned(uint64_t size);
 
-// A list of `size` amplitudes, all (0.0, 0.0), starting on a cache line, or null when the memory is not
-// available. The pages are first written by the worker pool, not serially,
-// and large lists ask for transparent huge pages.
+// A list of `size` amplitudes, all (0.0, 0.0), starting on a cache line, or
+// null when the memory is not available. The pages are first written by the
+// worker pool, not serially, and large lists ask for transparent huge pages.
 AmplitudeList allocate_zeroed(uint64_t size);
 
 // Whether `lists` lists of `size` amplitudes fit in the machine's memory and

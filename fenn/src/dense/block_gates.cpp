@@ -26,13 +26,7 @@ uint64_t PositionSet::to_global(uint64_t local) const noexcept {
   return global;
 }
 
-uint64_t PositionSet::block_base(uint64_t o) const noexcept {
-  for (unsigned k = 0; k < size; ++k) {
-    const unsigned s = position[k];
-    o = ((o >> s) << (s + 1)) | (o & ((uint64_t{1} << s) - 1));
-  }
-  return o;
-}
+uint64_t PositionSet::block_base(uint64_t o) const noexcept { return insert_zeros(o, position, size); }
 
 double work_of(const PreparedGate& gate) noexcept {
   const int controls = std::popcount(gate.layout.control_mask);

@@ -6,24 +6,24 @@
 
 namespace fenn::dense {
 
+void PairLayout::span(unsigned qubits, uint64_t positions) noexcept {
+  for (unsigned p = 0; p < 64; ++p)
+    if ((positions >> p) & 1) special[special_count++] = static_cast<uint8_t>(p);
+  low = positions == 0 ? qubits : static_cast<unsigned>(__builtin_ctzll(positions));
+  pairs = (uint64_t{1} << qubits) >> special_count;
+}
+
 PairLayout::PairLayout(unsigned qubits, uint64_t target, uint64_t controls) {
   target_bit = uint64_t{1} << target;
   only_set_half = (controls & target_bit) != 0;
   control_mask = controls & ~target_bit;
-  const uint64_t positions = control_mask | target_bit;
-  for (unsigned p = 0; p < 64; ++p)
-    if ((positions >> p) & 1) special[special_count++] = static_cast<uint8_t>(p);
-  low = static_cast<unsigned>(__builtin_ctzll(positions));
-  pairs = (uint64_t{1} << qubits) >> special_count;
+  span(qubits, control_mask | target_bit);
 }
 
 PairLayout PairLayout::singles(unsigned qubits, uint64_t controls) {
   PairLayout layout;
   layout.control_mask = controls;
-  for (unsigned p = 0; p < 64; ++p)
-    if ((controls >> p) & 1) layout.special[layout.special_count++] = static_cast<uint8_t>(p);
-  layout.low = controls == 0 ? qubits : static_cast<unsigned>(__builtin_ctzll(controls));
-  layout.pairs = (uint64_t{1} << qubits) >> layout.special_count;
+  layout.span(qubits, controls);
   return layout;
 }
 

@@ -30,6 +30,16 @@ constexpr bool is_diagonal(GateKind kind) noexcept {
          kind == GateKind::Multiply || kind == GateKind::Negate;
 }
 
+// x with a zero bit inserted at each of the `count` ascending positions: the
+// x-th index whose bits at those positions are all clear.
+inline uint64_t insert_zeros(uint64_t x, const uint8_t* positions, unsigned count) noexcept {
+  for (unsigned k = 0; k < count; ++k) {
+    const unsigned s = positions[k];
+    x = ((x >> s) << (s + 1)) | (x & ((uint64_t{1} << s) - 1));
+  }
+  return x;
+}
+
 // Where the pairs of a gate lie in a list of 2^n amplitudes.
 struct PairLayout {
   uint64_t target_bit = 0;
@@ -50,13 +60,12 @@ struct PairLayout {
 
   // The index with the target bit clear of the j-th visited pair.
   uint64_t base(uint64_t j) const noexcept {
-    uint64_t x = j;
-    for (unsigned k = 0; k < special_count; ++k) {
-      const unsigned s = special[k];
-      x = ((x >> s) << (s + 1)) | (x & ((uint64_t{1} << s) - 1));
-    }
-    return x | control_mask;
+    return insert_zeros(j, special.data(), special_count) | control_mask;
   }
+
+ private:
+  // Takes `positions` as the special ones of a list of 2^qubits.
+  void span(unsigned qubits, uint64_t positions) noexcept;
 };
 
 // A gate with its factors computed once, before any pass:

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstring>
 #include <new>
 
 #include "fenn/src/runtime/worker_pool.hpp"
@@ -40,11 +39,11 @@ class Prefetcher {
   explicit Prefetcher(const Amplitude* list) noexcept : list_(list) {}
 
   // The sub-block at `base`, made of `pieces`, over `calls` gate calls.
-  void start(uint64_t base, const Pieces& pieces, unsigned size, uint64_t calls) noexcept {
+  void start(uint64_t base, const Pieces& pieces, uint64_t calls) noexcept {
     pieces_ = &pieces;
     base_ = base;
     piece_lines_ = std::max<uint64_t>(1, sizeof(Amplitude) * pieces.length / kLine);
-    const uint64_t lines = std::max<uint64_t>(1, (sizeof(Amplitude) << size) / kLine);
+    const uint64_t lines = std::max<uint64_t>(1, piece_lines_ << std::popcount(pieces.high_mask));
     per_call_ = (lines + calls - 1) / std::max<uint64_t>(calls, 1);
     offset_ = 0;
     line_ = 0;
@@ -220,7 +219,7 @@ void GateQueue::run_stage(Amplitude* list, uint64_t base, const Stage& stage, st
       if (const PreparedGate* form = gates[g].in(global)) active[count++] = form;
     if (u + 1 < subs) {
       next = sub_block(u + 1);
-      if (count != 0) ahead.start(next, pieces, stage.set.size, count);
+      if (count != 0) ahead.start(next, pieces, count);
     }
     if (count == 0) continue;
     Amplitude* data = pieces.whole() ? list + global : buffer;
