@@ -76,10 +76,12 @@ BatchBounds machine_bounds() noexcept {
   BatchBounds bounds;
   bounds.positions = fitting_positions(sysconf(_SC_LEVEL2_CACHE_SIZE), 12, 18, 14);
   bounds.inner_positions = fitting_positions(sysconf(_SC_LEVEL1_DCACHE_SIZE), 8, 12, 10);
-  // Pieces a sub-block long: a layer of n gates then takes three batches
-  // instead of two, and its later ones read the list at near the speed of a
-  // pass instead of at half of it.
-  bounds.low_run = bounds.inner_positions;
+  // Pieces a sub-block long (a layer of 26 gates then takes three batches
+  // instead of two, and the later ones read the list at near the speed of a
+  // pass instead of at half of it), as long as a block keeps room for the
+  // high positions of one gathered stage.
+  bounds.low_run = std::min(bounds.inner_positions,
+                            bounds.positions - (bounds.inner_positions - bounds.inner_low_run));
   return bounds;
 }
 
