@@ -26,6 +26,11 @@ const char* name_of(KernelPath path) {
   }
 }
 
+// The start of every case's trace: the path and the gate kind.
+::testing::Message case_of(KernelPath path, int kind) {
+  return ::testing::Message() << name_of(path) << ", kind " << kind;
+}
+
 std::vector<KernelPath> available_paths() {
   std::vector<KernelPath> paths;
   for (KernelPath p : {KernelPath::Baseline, KernelPath::Avx2, KernelPath::Avx512})
@@ -82,8 +87,8 @@ TEST(DenseKernels, EveryGateKindOnEveryPathMatchesTheRule) {
       for (uint64_t target : {0u, 1u, 2u, 4u, 6u}) {
         for (const auto& controls : control_sets) {
           if (std::find(controls.begin(), controls.end(), target) != controls.end()) continue;
-          SCOPED_TRACE(::testing::Message() << name_of(path) << ", kind " << kind << ", target "
-                                            << target << ", " << controls.size() << " controls");
+          SCOPED_TRACE(case_of(path, kind) << ", target " << target << ", " << controls.size()
+                                           << " controls");
           DenseSimulator sim = make(kQubits);
           literal::State expected(kQubits);
           // A state with distinct parts: a rotation on every qubit.
@@ -130,9 +135,8 @@ TEST(DenseKernels, SingleIndexKernelsTouchOnlyTheirIndices) {
         for (const auto& [begin, end] : {std::pair<uint64_t, uint64_t>{0, count}, {1, count - 1}, {3, count},
                                          {4, count}, {8, count - 4}}) {
           if (begin >= end) continue;
-          SCOPED_TRACE(::testing::Message() << name_of(path) << ", kind " << static_cast<int>(kind)
-                                            << ", controls " << controls << ", range " << begin
-                                            << ".." << end);
+          SCOPED_TRACE(case_of(path, static_cast<int>(kind))
+                       << ", controls " << controls << ", range " << begin << ".." << end);
           std::vector<Amplitude> list = start;
           fenn::dense::apply_pairs(list.data(), gate, begin, end, path);
           std::vector<literal::C> want(start.size());
@@ -175,9 +179,8 @@ TEST(DenseKernels, PairRangesSplitAnywhereGiveTheSameBits) {
           fenn::dense::apply_pairs(whole.data(), gate, 0, count, path);
           for (uint64_t cut : {uint64_t{1}, uint64_t{3}, uint64_t{4}, uint64_t{8}, count / 2 + 4}) {
             if (cut >= count) continue;
-            SCOPED_TRACE(::testing::Message() << name_of(path) << ", kind " << static_cast<int>(kind)
-                                              << ", target " << target << ", controls " << controls
-                                              << ", cut at " << cut);
+            SCOPED_TRACE(case_of(path, static_cast<int>(kind))
+                         << ", target " << target << ", controls " << controls << ", cut at " << cut);
             std::vector<Amplitude> split = start;
             fenn::dense::apply_pairs(split.data(), gate, cut, count, path);
             fenn::dense::apply_pairs(split.data(), gate, 0, cut, path);
@@ -258,8 +261,8 @@ TEST(DenseKernels, SpecialValuesGiveTheRulesNumbersAndNaNs) {
         for (uint64_t target : {0u, 1u, 2u, 4u}) {
           const std::vector<uint64_t> control_sets[] = {{}, {(target + 3) % kQubits}};
           for (const std::vector<uint64_t>& controls : control_sets) {
-            SCOPED_TRACE(::testing::Message() << name_of(path) << ", kind " << kind << ", angle " << angle
-                                              << ", target " << target << ", " << controls.size() << " controls");
+            SCOPED_TRACE(case_of(path, kind) << ", angle " << angle << ", target " << target << ", "
+                                             << controls.size() << " controls");
             Op op;
             op.kind = static_cast<OpKind>(kind);
             op.target = target;
