@@ -192,6 +192,74 @@ TEST(DenseKernels, PairRangesSplitAnywhereGiveTheSameBits) {
   }
 }
 
+// Two gates in one walk give the bits of two calls on every path that takes
+// them (the quad paths); any other two are refused and leave the list alone.
+TEST(DenseKernels, TwoGatesInOneWalkGiveTheBitsOfTwoCalls) {
+  constexpr unsigned kQubits = 7;
+  constexpr uint64_t kSize = uint64_t{1} << kQubits;
+  std::vector<Amplitude> start = random_list(kQubits, 13);
+  start[5] = {-0.0, std::numeric_limits<double>::infinity()};
+  start[70] = {std::nan(""), 0.0};
+  const auto gate_of = [](GateKind kind, unsigned target, uint64_t controls) {
+    PreparedGate gate;
+    gate.kind = kind;
+    gate.f = {Amplitude{0.6, -0.8}, Amplitude{0.1, 0.2}, Amplitude{-0.3, 0.4}, Amplitude{0.5, 0.0}};
+    gate.r = {0.7, -0.7, 0.1};
+    gate.layout = kind == GateKind::Multiply || kind == GateKind::Negate
+                      ? PairLayout::singles(kQubits, controls)
+                      : PairLayout(kQubits, target, controls);
+    return gate;
+  };
+  const GateKind joined[] = {GateKind::PauliX, GateKind::PauliY, GateKind::Hadamard, GateKind::RX,
+                             GateKind::RY,     GateKind::RZ,     GateKind::Unitary};
+  const std::pair<unsigned, unsigned> targets[] = {{2, 3}, {3, 2}, {2, 6}, {6, 4}, {5, 6}};
+  for (KernelPath path : available_paths()) {
+    for (GateKind one : joined) {
+      for (GateKind two : joined) {
+        for (const auto& [t1, t2] : targets) {
+          SCOPED_TRACE(case_of(path, static_cast<int>(one))
+                       << " then kind " << static_cast<int>(two) << ", targets " << t1 << ", " << t2);
+          const PreparedGate first = gate_of(one, t1, 0), second = gate_of(two, t2, 0);
+          std::vector<Amplitude> calls = start, walk = start;
+          fenn::dense::apply_pairs(calls.data(), first, 0, first.layout.pairs, path);
+          fenn::dense::apply_pairs(calls.data(), second, 0, second.layout.pairs, path);
+          const bool took = fenn::dense::apply_two(walk.data(), kSize, first, second, path);
+          ASSERT_EQ(took, path != KernelPath::Baseline);
+          const std::vector<Amplitude>& want = took ? calls : start;
+          for (std::size_t i = 0; i < walk.size(); ++i) ASSERT_TRUE(same_bits(walk[i], want[i])) << i;
+        }
+      }
+    }
+    // Pairs the walk does not take: a control, a target at position 0 or 1,
+    // the same target twice, a kind that reads or writes one side only or
+    // none, a target among its controls, a list of another size.
+    const PreparedGate h = gate_of(GateKind::Hadamard, 3, 0);
+    const struct {
+      const char* name;
+      PreparedGate first, second;
+      uint64_t size;
+    } refused[] = {
+        {"a control", gate_of(GateKind::RX, 2, 0b10000), h, kSize},
+        {"a control on the second", h, gate_of(GateKind::PauliX, 5, 0b1), kSize},
+        {"target 1", gate_of(GateKind::Hadamard, 1, 0), h, kSize},
+        {"target 0", h, gate_of(GateKind::RY, 0, 0), kSize},
+        {"one target", h, h, kSize},
+        {"pauli_z", gate_of(GateKind::PauliZ, 4, 0), h, kSize},
+        {"phase", h, gate_of(GateKind::Phase, 4, 0), kSize},
+        {"collapse", gate_of(GateKind::Collapse, 4, 0), h, kSize},
+        {"multiply", h, gate_of(GateKind::Multiply, 0, 0), kSize},
+        {"target among controls", gate_of(GateKind::PauliX, 4, 0b10000), h, kSize},
+        {"another size", h, gate_of(GateKind::Hadamard, 5, 0), kSize / 2},
+    };
+    for (const auto& c : refused) {
+      SCOPED_TRACE(::testing::Message() << name_of(path) << ", " << c.name);
+      std::vector<Amplitude> list = start;
+      EXPECT_FALSE(fenn::dense::apply_two(list.data(), c.size, c.first, c.second, path));
+      for (std::size_t i = 0; i < list.size(); ++i) ASSERT_TRUE(same_bits(list[i], start[i])) << i;
+    }
+  }
+}
+
 // Parts that are not plain numbers: zeros of both signs, infinities, NaNs,
 // subnormals and overflowing products, through every gate kind with angles
 // that are not numbers either, on every path. Where the rule's part is a

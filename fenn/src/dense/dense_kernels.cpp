@@ -119,6 +119,17 @@ void apply_pairs(Amplitude* list, const PreparedGate& gate, uint64_t begin, uint
   }
 }
 
+bool apply_two(Amplitude* list, uint64_t count, const PreparedGate& first, const PreparedGate& second,
+               KernelPath path) noexcept {
+  switch (path) {
+#if FENN_DENSE_WIDE_PATHS
+    case KernelPath::Avx512: return avx512::apply_two(list, count, first, second);
+    case KernelPath::Avx2: return avx2::apply_two(list, count, first, second);
+#endif
+    default: return baseline::apply_two(list, count, first, second);
+  }
+}
+
 void move_pieces(Amplitude* list, uint64_t base, const Pieces& pieces, Amplitude* buffer, bool to_buffer,
                  KernelPath path) noexcept {
   switch (path) {

@@ -100,6 +100,14 @@ void set_active_kernel_path(KernelPath path) noexcept;
 void apply_pairs(Amplitude* list, const PreparedGate& gate, uint64_t begin, uint64_t end,
                  KernelPath path) noexcept;
 
+// Applies `first`, then `second`, to a whole list of `count` amplitudes in
+// one walk, with the bits of two apply_pairs calls, where both pair
+// amplitudes on different targets at position 2 or above and have no
+// controls and the path computes in quads. Returns false, the list
+// untouched, for any other two gates.
+bool apply_two(Amplitude* list, uint64_t count, const PreparedGate& first, const PreparedGate& second,
+               KernelPath path) noexcept;
+
 // Copies the sub-block at `base` between the list and a contiguous buffer
 // (into the buffer when `to_buffer`), piece by piece.
 void move_pieces(Amplitude* list, uint64_t base, const Pieces& pieces, Amplitude* buffer, bool to_buffer,

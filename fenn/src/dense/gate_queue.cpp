@@ -230,8 +230,16 @@ void GateQueue::run_stage(Amplitude* list, uint64_t base, const Stage& stage, st
     if (count == 0) continue;
     Amplitude* data = pieces.whole() ? list + global : buffer;
     if (!pieces.whole()) move_pieces(list, global, pieces, buffer, true, path);
+    const uint64_t size = uint64_t{1} << stage.set.size;
     for (std::size_t g = 0; g < count; ++g) {
       ahead.step();
+      // Two gates in one walk where the kernels take them so; the prefetcher
+      // still steps once per gate.
+      if (g + 1 < count && apply_two(data, size, *active[g], *active[g + 1], path)) {
+        ahead.step();
+        ++g;
+        continue;
+      }
       apply_pairs(data, *active[g], 0, active[g]->layout.pairs, path);
     }
     if (!pieces.whole()) move_pieces(list, global, pieces, buffer, false, path);

@@ -10,7 +10,8 @@
 // 2^inner_positions amplitudes: a stage gathers each sub-block of the block
 // into the first-level cache (or works on it where it lies, when it is
 // contiguous), runs the stage's gates over it with the single-gate kernels
-// and puts it back. The first stage reads the block from memory; the later
+// (two consecutive ones in one walk where apply_two takes them) and puts it
+// back. The first stage reads the block from memory; the later
 // ones find it in the second-level cache.
 //
 // Every amplitude sees the same operations in the same order as one gate at
