@@ -40,7 +40,7 @@ PairLayout PairLayout::singles(unsigned qubits, uint64_t controls) {
 // Here a quad is one register and the code is vectorised by hand; GCC's own
 // vectoriser would turn the scalar edge loops into fused multiply-add-
 // subtracts at -O3 whatever -ffp-contract says, which round once where the
-// rule rounds twice. (The narrower paths need it to split the quads.)
+// rule rounds twice. (The AVX2 target has no fused operations to form.)
 #pragma GCC optimize("no-tree-vectorize")
 #define FENN_DENSE_ONE_REGISTER 1
 #define FENN_DENSE_QUADS 1
@@ -53,7 +53,8 @@ namespace avx512 {
 
 #pragma GCC push_options
 #pragma GCC target("avx2")
-// Here and below a quad spans two or four registers.
+// Here a quad spans two registers, each operation written on both halves;
+// below, quads are not used.
 #define FENN_DENSE_ONE_REGISTER 0
 #define FENN_DENSE_QUADS 1
 namespace avx2 {
