@@ -127,7 +127,7 @@ bool apply_two(Amplitude* list, uint64_t count, const PreparedGate& first, const
     case KernelPath::Avx512: return avx512::apply_two(list, count, first, second);
     case KernelPath::Avx2: return avx2::apply_two(list, count, first, second);
 #endif
-    default: return baseline::apply_two(list, count, first, second);
+    default: return false;  // the scalar path has no joint walk
   }
 }
 

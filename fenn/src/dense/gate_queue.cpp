@@ -216,6 +216,7 @@ void GateQueue::run_stage(Amplitude* list, uint64_t base, const Stage& stage, st
   const BlockGate* const gates = inner_gates_.data() + stage.first;
   const uint64_t subs = uint64_t{1} << (outer_.size - stage.in_block.size);
   const auto sub_block = [&](uint64_t u) { return base | outer_.to_global(stage.in_block.block_base(u)); };
+  const uint64_t size = uint64_t{1} << stage.set.size;  // of a sub-block
   const PreparedGate* active[kMostGates];
   uint64_t next = sub_block(0);
   for (uint64_t u = 0; u < subs; ++u) {
@@ -230,7 +231,6 @@ void GateQueue::run_stage(Amplitude* list, uint64_t base, const Stage& stage, st
     if (count == 0) continue;
     Amplitude* data = pieces.whole() ? list + global : buffer;
     if (!pieces.whole()) move_pieces(list, global, pieces, buffer, true, path);
-    const uint64_t size = uint64_t{1} << stage.set.size;
     for (std::size_t g = 0; g < count; ++g) {
       ahead.step();
       // Two gates in one walk where the kernels take them so; the prefetcher
