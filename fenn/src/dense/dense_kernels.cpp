@@ -8,8 +8,9 @@
 namespace fenn::dense {
 
 void PairLayout::span(unsigned qubits, uint64_t positions) noexcept {
-  for (unsigned p = 0; p < 64; ++p)
-    if ((positions >> p) & 1) special[special_count++] = static_cast<uint8_t>(p);
+  // Set bits only: the kernels build a layout per sub-block for some gates.
+  for (uint64_t rest = positions; rest != 0; rest &= rest - 1)
+    special[special_count++] = static_cast<uint8_t>(__builtin_ctzll(rest));
   low = positions == 0 ? qubits : static_cast<unsigned>(__builtin_ctzll(positions));
   pairs = (uint64_t{1} << qubits) >> special_count;
 }
