@@ -102,9 +102,10 @@ void apply_pairs(Amplitude* list, const PreparedGate& gate, uint64_t begin, uint
 
 // Applies `first`, then `second`, to a whole list of `count` amplitudes in
 // one walk, with the bits of two apply_pairs calls, where both pair
-// amplitudes on different targets at position 2 or above and have no
-// controls and the path computes in quads. Returns false, the list
-// untouched, for any other two gates.
+// amplitudes (any kind that reads and writes both sides, but a unitary) on
+// different targets at position 2 or above and have no controls and the
+// path computes in quads. Returns false, the list untouched, for any other
+// two gates.
 bool apply_two(Amplitude* list, uint64_t count, const PreparedGate& first, const PreparedGate& second,
                KernelPath path) noexcept;
 
