@@ -98,7 +98,8 @@ GateQueue::GateQueue(unsigned qubits, BatchBounds bounds) noexcept : qubits_(qub
 bool GateQueue::set_bounds(BatchBounds bounds) noexcept {
   clear();
   ready_ = enabled_ = false;
-  inner_buffers_.clear();
+  buffer_area_.reset();
+  buffer_count_ = 0;
   buffer_taken_.reset();
   // The low positions 0 and 1 at least are in every set, so that each
   // gathered piece fills whole cache lines; a list no larger than one block
@@ -118,13 +119,23 @@ bool GateQueue::set_bounds(BatchBounds bounds) noexcept {
     stages_.reserve(bounds.gates);
     const std::size_t count = runtime::worker_count() + 1;
     buffer_taken_ = std::make_unique<std::atomic<bool>[]>(count);
-    for (std::size_t k = 0; k < count; ++k) {
-      AmplitudeList inner = allocate_aligned(uint64_t{1} << bounds.inner_positions);
-      if (!inner) throw std::bad_alloc();
-      inner_buffers_.push_back(std::move(inner));
-    }
+    // Each buffer on pages of its own, with a free page before the next:
+    // the hardware prefetchers run on past the end of the buffer a core
+    // walks, and in its neighbour's they took lines another core was
+    // writing. Back to back, a gathered batch took 23-25 ms at n = 26 on 8
+    // threads; a page apart, 15-16.
+    constexpr uint64_t kPage = 4096 / sizeof(Amplitude);
+    const uint64_t size = uint64_t{1} << bounds.inner_positions;
+    buffer_stride_ = (size + kPage - 1) / kPage * kPage + kPage;
+    buffer_area_ = allocate_aligned(count * buffer_stride_ + kPage);
+    if (!buffer_area_) throw std::bad_alloc();
+    // The first page boundary in the area.
+    const std::uintptr_t into = reinterpret_cast<std::uintptr_t>(buffer_area_.get()) % 4096;
+    buffer_first_ = buffer_area_.get() + (into == 0 ? 0 : (4096 - into) / sizeof(Amplitude));
+    buffer_count_ = count;
   } catch (const std::exception&) {
-    inner_buffers_.clear();
+    buffer_area_.reset();
+    buffer_count_ = 0;
     buffer_taken_.reset();
     return false;
   }
@@ -147,7 +158,7 @@ void GateQueue::push(const PreparedGate& gate) {
 }
 
 std::size_t GateQueue::take_buffer() noexcept {
-  const std::size_t count = inner_buffers_.size();
+  const std::size_t count = buffer_count_;
   // Never more tasks at once than threads, so one is always free or about to
   // be given back by a task that does not wait for anything.
   for (;;) {
@@ -212,7 +223,7 @@ void GateQueue::plan(unsigned qubits) {
 void GateQueue::run_stage(Amplitude* list, uint64_t base, const Stage& stage, std::size_t buffer_index,
                           Prefetcher& ahead, KernelPath path) const {
   const Pieces pieces(stage.set.mask);
-  Amplitude* const buffer = inner_buffers_[buffer_index].get();
+  Amplitude* const buffer = buffer_first_ + buffer_index * buffer_stride_;
   const BlockGate* const gates = inner_gates_.data() + stage.first;
   const uint64_t subs = uint64_t{1} << (outer_.size - stage.in_block.size);
   const auto sub_block = [&](uint64_t u) { return base | outer_.to_global(stage.in_block.block_base(u)); };

@@ -118,7 +118,12 @@ class GateQueue {
   std::vector<Stage> stages_;
   std::vector<BlockGate> inner_gates_;  // as each stage's sub-blocks see them
 
-  std::vector<AmplitudeList> inner_buffers_;
+  // The sub-block buffers, one per task that can run at once, in one
+  // allocation: buffer k starts buffer_stride_ amplitudes after buffer k - 1.
+  AmplitudeList buffer_area_;
+  Amplitude* buffer_first_ = nullptr;
+  uint64_t buffer_stride_ = 0;
+  std::size_t buffer_count_ = 0;
   std::unique_ptr<std::atomic<bool>[]> buffer_taken_;
 };
 
