@@ -2,6 +2,7 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -28,9 +29,10 @@ constexpr std::size_t kCacheLine = 64;
 
 }  // namespace
 
-AmplitudeList allocate_aligned(uint64_t size) {
-  if (size > std::numeric_limits<std::size_t>::max() / sizeof(Amplitude) - kCacheLine) return nullptr;
-  return AmplitudeList(static_cast<Amplitude*>(aligned_block(kCacheLine, size * sizeof(Amplitude))));
+AmplitudeList allocate_aligned(uint64_t size, std::size_t alignment) {
+  alignment = std::max(alignment, kCacheLine);
+  if (size > (std::numeric_limits<std::size_t>::max() - alignment) / sizeof(Amplitude)) return nullptr;
+  return AmplitudeList(static_cast<Amplitude*>(aligned_block(alignment, size * sizeof(Amplitude))));
 }
 
 AmplitudeList allocate_zeroed(uint64_t size) {

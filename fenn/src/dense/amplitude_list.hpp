@@ -1,6 +1,7 @@
 // The storage of one list of 2^n amplitudes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -14,9 +15,10 @@ struct FreeAmplitudes {
 };
 using AmplitudeList = std::unique_ptr<Amplitude[], FreeAmplitudes>;
 
-// A list of `size` amplitudes, not initialised, starting on a cache line; null
-// when the memory is not available.
-AmplitudeList allocate_aligned(uint64_t size);
+// A list of `size` amplitudes, not initialised, starting on a cache line (or
+// on a multiple of `alignment`, a power of two); null when the memory is not
+// available.
+AmplitudeList allocate_aligned(uint64_t size, std::size_t alignment = 64);
 
 // A list of `size` amplitudes, all (0.0, 0.0), starting on a cache line, or
 // null when the memory is not available. The pages are first written by the

@@ -124,14 +124,12 @@ bool GateQueue::set_bounds(BatchBounds bounds) noexcept {
     // walks, and in its neighbour's they took lines another core was
     // writing. Back to back, a gathered batch took 23-25 ms at n = 26 on 8
     // threads; a page apart, 15-16.
-    constexpr uint64_t kPage = 4096 / sizeof(Amplitude);
+    constexpr std::size_t kPageBytes = 4096;
+    constexpr uint64_t kPage = kPageBytes / sizeof(Amplitude);
     const uint64_t size = uint64_t{1} << bounds.inner_positions;
     buffer_stride_ = (size + kPage - 1) / kPage * kPage + kPage;
-    buffer_area_ = allocate_aligned(count * buffer_stride_ + kPage);
+    buffer_area_ = allocate_aligned(count * buffer_stride_, kPageBytes);
     if (!buffer_area_) throw std::bad_alloc();
-    // The first page boundary in the area.
-    const std::uintptr_t into = reinterpret_cast<std::uintptr_t>(buffer_area_.get()) % 4096;
-    buffer_first_ = buffer_area_.get() + (into == 0 ? 0 : (4096 - into) / sizeof(Amplitude));
     buffer_count_ = count;
   } catch (const std::exception&) {
     buffer_area_.reset();
@@ -223,7 +221,7 @@ void GateQueue::plan(unsigned qubits) {
 void GateQueue::run_stage(Amplitude* list, uint64_t base, const Stage& stage, std::size_t buffer_index,
                           Prefetcher& ahead, KernelPath path) const {
   const Pieces pieces(stage.set.mask);
-  Amplitude* const buffer = buffer_first_ + buffer_index * buffer_stride_;
+  Amplitude* const buffer = buffer_area_.get() + buffer_index * buffer_stride_;
   const BlockGate* const gates = inner_gates_.data() + stage.first;
   const uint64_t subs = uint64_t{1} << (outer_.size - stage.in_block.size);
   const auto sub_block = [&](uint64_t u) { return base | outer_.to_global(stage.in_block.block_base(u)); };

@@ -120,8 +120,7 @@ class GateQueue {
 
   // The sub-block buffers, one per task that can run at once, in one
   // allocation: buffer k starts buffer_stride_ amplitudes after buffer k - 1.
-  AmplitudeList buffer_area_;
-  Amplitude* buffer_first_ = nullptr;
+  AmplitudeList buffer_area_;  // page-aligned
   uint64_t buffer_stride_ = 0;
   std::size_t buffer_count_ = 0;
   std::unique_ptr<std::atomic<bool>[]> buffer_taken_;
