@@ -100,7 +100,7 @@ TEST(DenseBatching, SameBitsAsOneGateAtATime) {
 // gates, and the rows of a Fourier transform, whose diagonal gates have
 // targets and controls outside the blocks.
 TEST(DenseBatching, CircuitShapesOnARegisterLargerThanABlock) {
-  const unsigned qubits = fenn::dense::machine_bounds().positions + 2;
+  const unsigned qubits = fenn::dense::machine_bounds(32).positions + 2;
   DenseSimulator batched = make(qubits);
   DenseSimulator single = make(qubits);
   single.set_batching(false);
@@ -127,6 +127,28 @@ TEST(DenseBatching, CircuitShapesOnARegisterLargerThanABlock) {
   const auto a = batched.state();
   const auto b = single.state();
   for (std::size_t i = 0; i < a.size(); ++i) ASSERT_TRUE(same_bits(a[i], b[i])) << i;
+}
+
+// The low run trades piece length for batches: a layer on every qubit takes
+// as few batches as pieces of 64 amplitudes or more allow, and the longest
+// pieces that keep that count.
+TEST(DenseBatching, LowRunTakesTheFewestBatchesThenTheLongestPieces) {
+  struct Case {
+    unsigned qubits, positions, longest, low_run;
+  };
+  const Case cases[] = {
+      {26, 16, 10, 6},   // two batches (16 + 10) instead of three
+      {24, 16, 10, 8},   // two batches already with 8
+      {28, 16, 10, 10},  // three batches whatever the run: the longest
+      {26, 14, 8, 8},    // two would need pieces of 4: three, the longest
+      {20, 16, 10, 10},  // one more batch in any case
+      {16, 16, 10, 10},  // a register no larger than a block
+      {26, 12, 4, 4},    // bounds below 64 amplitudes stay as they are
+      {40, 18, 12, 7},   // 18 + 11 + 11
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(fenn::dense::layer_low_run(c.qubits, c.positions, c.longest), c.low_run)
+        << c.qubits << " qubits, blocks of 2^" << c.positions << ", pieces up to 2^" << c.longest;
 }
 
 // A second of time limit on a program whose gates take several seconds:

@@ -1,11 +1,10 @@
 #include "fenn/src/dense/gate_queue.hpp"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <bit>
 #include <new>
 
+#include "fenn/src/runtime/cache_sizes.hpp"
 #include "fenn/src/runtime/worker_pool.hpp"
 
 namespace fenn::dense {
@@ -21,14 +20,26 @@ constexpr uint64_t kBlocksPerTask = 4;
 
 // The largest k with 2^k amplitudes in half of `bytes`, or `fallback` when
 // the size is unknown.
-unsigned fitting_positions(long bytes, unsigned least, unsigned most, unsigned fallback) noexcept {
-  if (bytes <= 0) return fallback;
-  const uint64_t amplitudes = static_cast<uint64_t>(bytes) / 2 / sizeof(Amplitude);
+unsigned fitting_positions(uint64_t bytes, unsigned least, unsigned most, unsigned fallback) noexcept {
+  if (bytes == 0) return fallback;
+  const uint64_t amplitudes = bytes / 2 / sizeof(Amplitude);
   if (amplitudes == 0) return least;
   return std::clamp(static_cast<unsigned>(std::bit_width(amplitudes)) - 1, least, most);
 }
 
+constexpr unsigned kShortestRun = 6;
+
 }  // namespace
+
+unsigned layer_low_run(unsigned qubits, unsigned positions, unsigned longest) noexcept {
+  const auto batches = [&](unsigned run) {
+    return qubits <= positions ? 1u : 1u + (qubits - positions + (positions - run) - 1) / (positions - run);
+  };
+  unsigned best = longest;
+  for (unsigned run = longest; run-- > std::min(longest, kShortestRun);)
+    if (batches(run) < batches(best)) best = run;
+  return best;
+}
 
 // Reads the next sub-block into the cache while the current one computes:
 // a core that waits for memory does not compute, and one that computes does
@@ -72,16 +83,23 @@ class Prefetcher {
   uint64_t base_ = 0, offset_ = 0, line_ = 0;
 };
 
-BatchBounds machine_bounds() noexcept {
+BatchBounds machine_bounds(unsigned qubits) noexcept {
+  const runtime::CacheSizes caches = runtime::core_caches();
   BatchBounds bounds;
-  bounds.positions = fitting_positions(sysconf(_SC_LEVEL2_CACHE_SIZE), 12, 18, 14);
-  bounds.inner_positions = fitting_positions(sysconf(_SC_LEVEL1_DCACHE_SIZE), 8, 12, 10);
-  // Pieces a sub-block long (a layer of 26 gates then takes three batches
-  // instead of two, and the later ones read the list at near the speed of a
-  // pass instead of at half of it), as long as a block keeps room for the
+  // A block may outgrow the second-level cache: what that level cannot keep
+  // waits in the core's share of the third, whose hit costs far less than a
+  // read of the list. Blocks in a quarter of the two together: at n = 26 on
+  // 8 threads (512 KiB and 4 MiB a core) the H layer took 64-66 ms with
+  // blocks of 2^16, 70-80 with 2^14 (half the second level alone) and 72-74
+  // with 2^17.
+  const uint64_t room = caches.level3_share != 0 ? (caches.level2 + caches.level3_share) / 2 : caches.level2;
+  bounds.positions = fitting_positions(room, 12, 18, 14);
+  bounds.inner_positions = fitting_positions(caches.level1_data, 8, 12, 10);
+  // Pieces at most a sub-block long, as long as a block keeps room for the
   // high positions of one gathered stage.
-  bounds.low_run = std::min(bounds.inner_positions,
-                            bounds.positions - (bounds.inner_positions - bounds.inner_low_run));
+  const unsigned longest = std::min(bounds.inner_positions,
+                                    bounds.positions - (bounds.inner_positions - bounds.inner_low_run));
+  bounds.low_run = layer_low_run(qubits, bounds.positions, longest);
   return bounds;
 }
 
@@ -90,6 +108,8 @@ void apply_gate(Amplitude* list, const PreparedGate& gate, KernelPath path) {
     apply_pairs(list, gate, begin, end, path);
   });
 }
+
+GateQueue::GateQueue(unsigned qubits) noexcept : GateQueue(qubits, machine_bounds(qubits)) {}
 
 GateQueue::GateQueue(unsigned qubits, BatchBounds bounds) noexcept : qubits_(qubits) {
   set_bounds(bounds);

@@ -30,16 +30,16 @@
 namespace fenn::dense {
 
 struct BatchBounds {
-  // A block of 2^positions amplitudes stays in a core's second-level cache
-  // (1 MiB for 16).
+  // A block of 2^positions amplitudes (1 MiB for 16) stays in a core's
+  // second-level cache and its share of the third.
   unsigned positions = 16;
   // Most gates per batch.
   unsigned gates = 256;
   // The lowest positions, always in the set, so that what is read of a block
   // comes in pieces of at least 2^low_run consecutive amplitudes. Pieces
   // spread over a list larger than the caches read the slower the shorter
-  // they are: with 8 threads, 1 KiB pieces take twice the time of a pass and
-  // 256-byte ones three times, 16 KiB ones about 1.3 times.
+  // they are, most of all below 1 KiB; longer ones leave fewer positions to
+  // the gates, and so take more batches.
   unsigned low_run = 4;
   // A sub-block of 2^inner_positions amplitudes stays in the first-level
   // cache (16 KiB for 10); its set holds the block's lowest inner_low_run
@@ -54,14 +54,26 @@ struct BatchBounds {
 
 class Prefetcher;
 
-// The bounds that suit this processor's caches.
-BatchBounds machine_bounds() noexcept;
+// The low run for a register of `qubits`, with blocks of 2^positions and
+// pieces of at most 2^longest amplitudes (longest < positions): the fewest
+// batches for a layer of gates on every qubit (the first batch takes
+// `positions` of them, each later one positions - run more), then the
+// longest pieces, never shorter than 64 amplitudes unless `longest` is. Each
+// batch reads the whole list, and pieces of 1 KiB still read near a pass's
+// speed: at n = 26 on 8 threads, two batches with 1 KiB pieces took 64-66 ms
+// against 72-80 for three with 4 KiB ones; with 256-byte pieces the two took
+// 71-78.
+unsigned layer_low_run(unsigned qubits, unsigned positions, unsigned longest) noexcept;
+
+// The bounds that suit this processor's caches, for a register of `qubits`.
+BatchBounds machine_bounds(unsigned qubits) noexcept;
 
 class GateQueue {
  public:
   // Everything a batch needs is allocated here, for a register of `qubits`
   // qubits; when that fails the queue stays off and gates run one at a time.
-  explicit GateQueue(unsigned qubits, BatchBounds bounds = machine_bounds()) noexcept;
+  explicit GateQueue(unsigned qubits) noexcept;
+  GateQueue(unsigned qubits, BatchBounds bounds) noexcept;
 
   // Changes the bounds (tests force small ones); false when the queue could
   // not be set up for them and is off.
