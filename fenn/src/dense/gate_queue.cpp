@@ -90,7 +90,7 @@ BatchBounds machine_bounds(unsigned qubits) noexcept {
   // waits in the core's share of the third, whose hit costs far less than a
   // read of the list. Blocks in a quarter of the two together: at n = 26 on
   // 8 threads (512 KiB and 4 MiB a core) the H layer took 64-66 ms with
-  // blocks of 2^16, 70-80 with 2^14 (half the second level alone) and 72-74
+  // blocks of 2^16, 70-80 with 2^14 (half the second level alone) and 69-82
   // with 2^17.
   const uint64_t room = caches.level3_share != 0 ? (caches.level2 + caches.level3_share) / 2 : caches.level2;
   bounds.positions = fitting_positions(room, 12, 18, 14);

@@ -4,18 +4,14 @@
 
 #include <bit>
 #include <charconv>
-#include <fstream>
+
+#include "fenn/src/runtime/first_line.hpp"
 
 namespace fenn::runtime {
 
 namespace {
 
-std::string first_line(const std::string& path) {
-  std::ifstream in(path);
-  std::string line;
-  if (in) std::getline(in, line);
-  return line;
-}
+std::string first_line(const std::string& path) { return read_first_line(path).value_or(std::string()); }
 
 uint64_t positive(long value) { return value > 0 ? static_cast<uint64_t>(value) : 0; }
 

@@ -9,6 +9,8 @@
 #include <sstream>
 #include <string>
 
+#include "fenn/src/runtime/first_line.hpp"
+
 namespace fenn::runtime {
 
 std::optional<std::size_t> parse_thread_count(std::string_view text) {
@@ -25,13 +27,6 @@ std::optional<std::size_t> env_thread_count(const char* name) {
   const char* text = std::getenv(name);
   if (text == nullptr) return std::nullopt;
   return parse_thread_count(text);
-}
-
-std::optional<std::string> read_first_line(const std::string& path) {
-  std::ifstream in(path);
-  std::string line;
-  if (!in || !std::getline(in, line)) return std::nullopt;
-  return line;
 }
 
 // ceil(quota / period) from a quota and a period in microseconds.
